@@ -1,0 +1,35 @@
+#pragma once
+// Discovery: ask every adapter on every local network to announce itself and rebuild DeviceList.
+#include <cstddef>
+#include <cstdint>
+
+#include "protocol/packet.h"
+
+namespace vidudi {
+
+// Filter for op-7 replies. Pattern A accepts when each code is 0 or equal; pattern B must match
+// exactly.
+struct TypeCodePattern {
+    std::uint8_t code1;
+    std::uint8_t code2;
+};
+struct DiscoveryFilter {
+    TypeCodePattern a;
+    TypeCodePattern b;
+};
+// What every caller passes: type code 2 is 10, or both codes are 6.
+constexpr DiscoveryFilter kDeviceFilter{{0, 10}, {6, 6}};
+
+constexpr int kDiscoveryWaitCycles = 32;
+constexpr int kDiscoveryCyclePause = 20;
+constexpr int kDiscoverySendPause = 50;
+// Datagrams still queued from an earlier exchange are drained before a search; a device that
+// keeps sending must not keep us here, so the drain reads at most this many per address.
+constexpr int kMaxStaleDatagrams = 64;
+
+bool PassesFilter(const DiscoveryFilter& filter, std::uint8_t typeCode1, std::uint8_t typeCode2);
+void SearchDevices(const DiscoveryFilter& filter);
+// layout is the op of the reply form: kOpDiscoveryReply or kOpDiscoveryReplyExtended.
+void AddDeviceFromReply(const Datagram& reply, std::uint8_t layout, int i);
+
+}  // namespace vidudi

@@ -1,0 +1,148 @@
+// The Linux network: the same socket pairs as on Windows, with the two differences Linux needs.
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/random.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "protocol/network.h"
+#include "protocol/packet.h"
+#include "protocol/system_transport.h"
+
+namespace vidudi {
+
+namespace {
+
+class PosixTransport : public Transport {
+public:
+    PosixTransport() {
+        for (int& fd : send_) fd = -1;
+        for (int& fd : receive_) fd = -1;
+    }
+    ~PosixTransport() override {
+        for (int i = 0; i < kMaxLocalAddresses; ++i) CloseSockets(i);
+    }
+
+    bool Startup() override { return true; }
+    void Cleanup() override {}
+
+    // The interface addresses themselves: the host-name lookup gives 127.0.1.1 on Linux.
+    std::vector<std::string> ListLocalAddresses() override {
+        std::vector<std::string> addresses;
+        ifaddrs* list = nullptr;
+        if (getifaddrs(&list) != 0) return addresses;
+        for (ifaddrs* it = list; it; it = it->ifa_next) {
+            if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET) continue;
+            if ((it->ifa_flags & IFF_LOOPBACK) || !(it->ifa_flags & IFF_UP)) continue;
+            char text[INET_ADDRSTRLEN] = {};
+            const auto* address = reinterpret_cast<const sockaddr_in*>(it->ifa_addr);
+            inet_ntop(AF_INET, &address->sin_addr, text, sizeof text);
+            addresses.emplace_back(text);
+        }
+        freeifaddrs(list);
+        return addresses;
+    }
+
+    void FillRandom(std::uint8_t* out, std::size_t count) override {
+        std::size_t filled = 0;
+        while (filled < count) {
+            ssize_t got = getrandom(out + filled, count - filled, 0);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            filled += static_cast<std::size_t>(got);
+        }
+    }
+
+    void OpenSendSocket(int i, const char* localAddress) override {
+        send_[i] = socket(AF_INET, SOCK_DGRAM, 0);
+        sendFrom_[i] = ToAddress(localAddress);
+        unsigned char off = 0;
+        setsockopt(send_[i], IPPROTO_IP, IP_MULTICAST_LOOP, &off, sizeof off);
+    }
+
+    // Linux delivers no multicast to a socket bound to a unicast address, so each receive
+    // socket binds the wildcard address and keeps only the group traffic of its own interface.
+    void OpenReceiveSocket(int i, const char* localAddress) override {
+        receive_[i] = socket(AF_INET, SOCK_DGRAM, 0);
+        int on = 1;
+        int off = 0;
+        setsockopt(receive_[i], SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        setsockopt(receive_[i], IPPROTO_IP, IP_MULTICAST_ALL, &off, sizeof off);
+        sockaddr_in any{};
+        any.sin_family = AF_INET;
+        any.sin_port = htons(kDevicePort);
+        any.sin_addr.s_addr = htonl(INADDR_ANY);
+        bind(receive_[i], reinterpret_cast<const sockaddr*>(&any), sizeof any);
+        ip_mreq membership{};
+        membership.imr_multiaddr = ToAddress(kDeviceGroup);
+        membership.imr_interface = ToAddress(localAddress);
+        setsockopt(receive_[i], IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
+        unsigned char loop = 0;
+        setsockopt(receive_[i], IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop);
+    }
+
+    void CloseSockets(int i) override {
+        if (send_[i] >= 0) close(send_[i]);
+        if (receive_[i] >= 0) close(receive_[i]);
+        send_[i] = receive_[i] = -1;
+    }
+
+    void Send(int i, const std::uint8_t* data, std::size_t length) override {
+        setsockopt(send_[i], IPPROTO_IP, IP_MULTICAST_IF, &sendFrom_[i], sizeof sendFrom_[i]);
+        sockaddr_in group{};
+        group.sin_family = AF_INET;
+        group.sin_port = htons(kDevicePort);
+        group.sin_addr = ToAddress(kDeviceGroup);
+        sendto(send_[i], data, length, 0, reinterpret_cast<const sockaddr*>(&group), sizeof group);
+    }
+
+    bool Poll(int i, int timeoutMs) override {
+        if (receive_[i] < 0) {
+            Sleep(timeoutMs);
+            return false;
+        }
+        pollfd entry{receive_[i], POLLIN, 0};
+        int ready = poll(&entry, 1, timeoutMs);
+        return ready > 0 && (entry.revents & (POLLIN | POLLERR));
+    }
+
+    int Receive(int i, std::uint8_t* buffer, std::size_t capacity) override {
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        ssize_t length = recvfrom(receive_[i], buffer, capacity, MSG_DONTWAIT,
+                                  reinterpret_cast<sockaddr*>(&from), &fromLength);
+        return length < 0 ? -1 : static_cast<int>(length);
+    }
+
+    void Sleep(int milliseconds) override {
+        timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+        while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+        }
+    }
+
+private:
+    static in_addr ToAddress(const char* text) {
+        in_addr address{};
+        inet_pton(AF_INET, text, &address);
+        return address;
+    }
+
+    int send_[kMaxLocalAddresses];
+    int receive_[kMaxLocalAddresses];
+    in_addr sendFrom_[kMaxLocalAddresses]{};
+};
+
+}  // namespace
+
+std::unique_ptr<Transport> MakeSystemTransport() { return std::make_unique<PosixTransport>(); }
+
+}  // namespace vidudi

@@ -1,0 +1,56 @@
+// What `vidudi list` prints for a device table.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "device_table_output.h"
+#include "protocol/device_table.h"
+#include "protocol/network.h"
+#include "protocol/request_buffers.h"
+
+namespace vidudi {
+namespace {
+
+class CliOutputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FreeDeviceList();
+        std::memset(LocalAddressTable, 0, sizeof LocalAddressTable);
+        CopyText(LocalAddressTable[0], "10.77.1.2");
+        CopyText(LocalAddressTable[1], "10.77.2.2");
+        g_nLocalAddressCount = 2;
+        const std::uint8_t id[10] = {};
+        AppendDeviceEntry("NAS-1", "10.77.1.10", "255.255.255.0", "10.77.1.1", id, "1", 0);
+        AppendDeviceEntry("Stor\"age\\2", "10.77.2.100", "255.255.0.0", "", id, "0", 1);
+    }
+    void TearDown() override {
+        FreeDeviceList();
+        g_nLocalAddressCount = 0;
+    }
+};
+
+TEST_F(CliOutputTest, TableIsAlignedUnderItsHeader) {
+    EXPECT_EQ(cli::FormatDeviceTable(),
+              "NAME        ADDRESS      NETMASK        GATEWAY    DHCP  LOCAL ADDRESS\n"
+              "NAS-1       10.77.1.10   255.255.255.0  10.77.1.1  yes   10.77.1.2\n"
+              "Stor\"age\\2  10.77.2.100  255.255.0.0               no    10.77.2.2\n");
+}
+
+TEST_F(CliOutputTest, JsonEscapesNamesAndKeepsListOrder) {
+    EXPECT_EQ(cli::FormatDeviceJson(),
+              "{\"devices\":[{\"name\":\"NAS-1\",\"address\":\"10.77.1.10\",\"netmask\":\"255.255.255.0\","
+              "\"gateway\":\"10.77.1.1\",\"dhcp\":true,\"localAddress\":\"10.77.1.2\",\"iface\":0},"
+              "{\"name\":\"Stor\\\"age\\\\2\",\"address\":\"10.77.2.100\",\"netmask\":\"255.255.0.0\","
+              "\"gateway\":\"\",\"dhcp\":false,\"localAddress\":\"10.77.2.2\",\"iface\":1}]}\n");
+}
+
+TEST(JsonStringTest, DeviceBytesAlwaysGiveValidJson) {
+    EXPECT_EQ(cli::JsonString("Fotó"), "\"Fotó\"");               // UTF-8 passes through
+    EXPECT_EQ(cli::JsonString("a\x01\n"), "\"a\\u0001\\u000a\"");  // control bytes escaped
+    EXPECT_EQ(cli::JsonString("\xE9t\xE9"), "\"\\u00e9t\\u00e9\"");  // Latin-1 bytes are not UTF-8
+    EXPECT_EQ(cli::JsonString("\xE2\x82"), "\"\\u00e2\\u0082\"");    // cut sequence
+    EXPECT_EQ(cli::JsonString("\xF0\x9F\x98\x80"), "\"\xF0\x9F\x98\x80\"");
+}
+
+}  // namespace
+}  // namespace vidudi

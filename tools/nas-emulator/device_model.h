@@ -1,0 +1,75 @@
+#pragma once
+// The device side of the protocol: one emulated network-storage adapter. It turns a request
+// datagram into the reply datagrams a real adapter would send, and applies settings to itself.
+// nas-emulator runs it on real sockets; the simulated LAN runs it in virtual time.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nasemu {
+
+struct DeviceFaults {
+    int replyDelayMs = 0;             // every reply leaves this long after the request
+    bool answerOneCopy = false;       // answer only the first of the repeated discovery requests
+    bool noReply = false;             // receive and log, never answer
+    bool replyFromOldAddressFirst = false;  // after a static change, first an op-6 from the old address
+    int floodOtherOps = 0;            // before each reply, this many datagrams of other op codes
+    bool foreignTag = false;          // replies carry another instance's tag
+    std::uint32_t oversizeNameLength = 0;  // counted host-name length claimed beyond the real one
+    bool fieldsWithoutNul = false;    // netmask and gateway fields filled to all 16 bytes
+    std::size_t oversizeResult = 0;   // query results padded to this many bytes
+};
+
+struct DeviceConfig {
+    std::string name = "NAS";
+    std::array<std::uint8_t, 6> identity{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+    std::string address;              // dotted IPv4
+    std::string netmask = "255.255.255.0";
+    std::string gateway;
+    bool dhcp = false;
+    std::string dhcpAddress;          // address taken when switched to DHCP (empty: keep address)
+    int replyForm = 2;                // 2, or 7 with the two type codes
+    std::uint8_t typeCode1 = 0;
+    std::uint8_t typeCode2 = 10;
+    std::vector<std::string> shares;  // UTF-8
+    std::string workGroup = "WORKGROUP";
+    std::string adminUser = "admin";
+    std::string adminPassword;        // empty: "admin" with an empty password is accepted
+    DeviceFaults faults;
+};
+
+struct OutgoingDatagram {
+    std::vector<std::uint8_t> bytes;
+    int delayMs = 0;          // after the request arrived
+    std::string fromAddress;  // the device address it is sent from
+};
+
+class EmulatedDevice {
+public:
+    explicit EmulatedDevice(DeviceConfig config);
+
+    // A datagram that reached the device (any op: replies of others are ignored).
+    std::vector<OutgoingDatagram> HandleDatagram(const std::uint8_t* data, std::size_t length);
+
+    const DeviceConfig& config() const { return config_; }
+    const std::string& address() const { return config_.address; }
+
+private:
+    std::vector<std::uint8_t> ReplyHeader(std::uint8_t op, const std::uint8_t* tag) const;
+    std::vector<OutgoingDatagram> AnswerDiscovery(const std::uint8_t* tag);
+    std::vector<OutgoingDatagram> AnswerQuery(const std::uint8_t* data, std::size_t length);
+    std::vector<OutgoingDatagram> AnswerSetting(const std::uint8_t* data, std::size_t length);
+    void Send(std::vector<OutgoingDatagram>& out, std::vector<std::uint8_t> bytes,
+              const std::string& from) const;
+
+    DeviceConfig config_;
+    std::array<std::uint8_t, 10> lastDiscoveryTag_{};
+    bool sawDiscovery_ = false;
+};
+
+// Dotted text to network-order bytes; false when it is not four decimal octets.
+bool ParseDotted(const std::string& text, std::uint8_t (&bytes)[4]);
+
+}  // namespace nasemu

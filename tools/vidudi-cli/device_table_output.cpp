@@ -1,0 +1,93 @@
+#include "device_table_output.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <vector>
+
+#include "protocol/device_table.h"
+#include "protocol/network.h"
+
+namespace vidudi::cli {
+
+namespace {
+
+const char* LocalAddressOf(const DeviceEntry& entry) {
+    return entry.iface >= 0 && entry.iface < g_nLocalAddressCount ? LocalAddressTable[entry.iface] : "";
+}
+
+const char* DhcpText(const DeviceEntry& entry) { return entry.dhcp[0] == '1' ? "yes" : "no"; }
+
+// Length of a valid UTF-8 sequence starting at text[at], or 0.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (lead >= 0xF5 || at + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (std::size_t at = 0; at < text.size();) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else if (std::size_t length = c >= 0x80 ? Utf8SequenceLength(text, at) : 0) {
+            out.append(text, at, length);
+            at += length;
+            continue;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        }
+        ++at;
+    }
+    return out + "\"";
+}
+
+std::string FormatDeviceTable() {
+    using Row = std::array<std::string, 6>;
+    std::vector<Row> rows{{"NAME", "ADDRESS", "NETMASK", "GATEWAY", "DHCP", "LOCAL ADDRESS"}};
+    for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
+        rows.push_back({entry->name, entry->address, entry->netmask, entry->gateway,
+                        DhcpText(*entry), LocalAddressOf(*entry)});
+    }
+    std::array<std::size_t, 6> widths{};
+    for (const Row& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+    }
+    std::string out;
+    for (const Row& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size()) line.append(widths[c] - row[c].size() + 2, ' ');
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
+std::string FormatDeviceJson() {
+    std::string out = "{\"devices\":[";
+    for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
+        if (entry != DeviceList.head) out += ",";
+        out += "{\"name\":" + JsonString(entry->name) + ",\"address\":" + JsonString(entry->address) +
+               ",\"netmask\":" + JsonString(entry->netmask) + ",\"gateway\":" +
+               JsonString(entry->gateway) + ",\"dhcp\":" + (entry->dhcp[0] == '1' ? "true" : "false") +
+               ",\"localAddress\":" + JsonString(LocalAddressOf(*entry)) +
+               ",\"iface\":" + std::to_string(entry->iface) + "}";
+    }
+    return out + "]}\n";
+}
+
+}  // namespace vidudi::cli
