@@ -54,6 +54,8 @@ public:
     std::vector<OutgoingDatagram> HandleDatagram(const std::uint8_t* data, std::size_t length);
 
     const DeviceConfig& config() const { return config_; }
+    // Tests and the emulator's controls change faults while the device runs.
+    DeviceConfig& config() { return config_; }
     const std::string& address() const { return config_.address; }
 
 private:

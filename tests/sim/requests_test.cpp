@@ -1,0 +1,256 @@
+// The request catalogue on the simulated LAN: success paths, the exact cost of a failing wait,
+// and what the device table and buffers look like afterwards.
+#include <gtest/gtest.h>
+
+#include "protocol/discovery.h"
+#include "protocol/requests.h"
+#include "support/protocol_state.h"
+
+namespace vidudi {
+namespace {
+
+using testing::Adapter;
+using testing::AttachDevice;
+using Bytes = SimulatedLan::Bytes;
+
+class RequestsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::ResetProtocolState();
+        UseTransport(&lan);
+        lan.AddLocalAddress("10.77.1.2", 1);
+    }
+    void TearDown() override { testing::ResetProtocolState(); }
+
+    // Starts the network, finds the devices, and chooses the one at `address`.
+    void Choose(const char* address) {
+        ASSERT_TRUE(StartNetwork());
+        SearchDevices(kDeviceFilter);
+        CopyText(g_szTargetIP, address);
+        ASSERT_TRUE(FindDeviceByAddress(address));
+    }
+
+    // Runs an operation and returns its virtual duration in milliseconds.
+    template <typename Operation>
+    std::int64_t Timed(Operation operation, int& result) {
+        const std::int64_t start = lan.NowMicros();
+        result = operation();
+        return (lan.NowMicros() - start) / 1000;
+    }
+
+    // A peer that answers each request of op `requestOp` with `reply` after delayMs; its tag
+    // bytes are filled from the request.
+    void AnswerWith(std::uint8_t requestOp, Bytes reply, int delayMs = 0) {
+        lan.AttachPeer(1, [=](SimulatedLan& on, int segment, const Bytes& request) {
+            if (request.empty() || request[0] != requestOp) return;
+            Bytes answer = reply;
+            std::copy(request.begin() + 1, request.begin() + 11, answer.begin() + 1);
+            on.Deliver(segment, answer, on.NowMicros() + delayMs * 1000LL);
+        });
+    }
+
+    static Bytes ReplyFrom(std::uint8_t op, std::uint8_t lastOctet, const std::string& result = "") {
+        Bytes bytes(28, 0);
+        bytes[0] = op;
+        bytes[17] = 10;
+        bytes[18] = 77;
+        bytes[19] = 1;
+        bytes[20] = lastOctet;
+        bytes.insert(bytes.end(), result.begin(), result.end());
+        return bytes;
+    }
+
+    SimulatedLan lan;
+};
+
+TEST_F(RequestsTest, QueriesReadTheDevicesValues) {
+    auto config = Adapter("NAS-1", "10.77.1.10");
+    config.shares = {"public", "music", "public", "Fotó"};
+    config.workGroup = "OFFICE";
+    config.adminPassword = "s3cret";
+    AttachDevice(lan, 1, config);
+    Choose("10.77.1.10");
+
+    std::string trace;
+    static std::string* sink;
+    sink = &trace;
+    SetTraceSink([](const char* line) { *sink += line; });
+    EXPECT_EQ(GetWorkGroup(), 1);
+    SetTraceSink(nullptr);
+    EXPECT_STREQ(g_szWorkGroup, "OFFICE");
+    EXPECT_EQ(trace, "workgroup=OFFICE\n");
+
+    EXPECT_EQ(GetShareList(), 1);
+    ASSERT_EQ(ShareList.count, 3u);
+    EXPECT_STREQ(ShareList.head->name, "public");
+    EXPECT_STREQ(ShareList.tail->name, "Fotó");
+
+    CopyText(g_szLoginUser, "admin");
+    EXPECT_EQ(VerifyAdminPassword(), 0);  // refused
+    CopyText(g_szLoginPassword, "s3cret");
+    EXPECT_NE(VerifyAdminPassword(), 0);
+}
+
+TEST_F(RequestsTest, FailedWaitsCostTheirNominalCycles) {
+    auto config = Adapter("NAS-1", "10.77.1.10");
+    AttachDevice(lan, 1, config);
+    Choose("10.77.1.10");
+    // From now on the device is silent: it does not answer requests for another address.
+    DeviceList.head->id[9] = 99;
+    int result = -1;
+    // 11 polls of 10 ms and 10 pauses of 100 ms, after any flush polls.
+    EXPECT_EQ(Timed(VerifyAdminPassword, result), 1110);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(GetWorkGroup, result), 60 + 1110);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(GetShareList, result), 110 + 2210);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(SetHostName, result), 1110);
+    EXPECT_EQ(Timed(SetWorkGroup, result), 1110);
+    CopyText(g_szNewIP, "10.77.1.20");
+    EXPECT_EQ(Timed(SetStaticAddress, result), 11010);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(EnableDhcp, result), 11010);
+    EXPECT_EQ(result, 0);
+    EXPECT_STREQ(g_szTargetIP, "10.77.1.10");  // nothing changed
+    EXPECT_STREQ(DeviceList.head->address, "10.77.1.10");
+}
+
+TEST_F(RequestsTest, PasswordVerdictIsTheSignedByte) {
+    auto device = AttachDevice(lan, 1, Adapter("NAS-1", "10.77.1.10"));
+    Choose("10.77.1.10");
+    device->config().faults.noReply = true;
+    Bytes verdict = ReplyFrom(4, 10, "\x80");
+    AnswerWith(3, verdict);
+    EXPECT_LT(VerifyAdminPassword(), 0);  // accepted: nonzero
+}
+
+TEST_F(RequestsTest, SharePiecesSkipEmptyNames) {
+    AttachDevice(lan, 1, Adapter("NAS-1", "10.77.1.10"));
+    Choose("10.77.1.10");
+    for (const char* text : {"a:b", "a::b:", ":a:b::", "a:b:a"}) {
+        lan = SimulatedLan{};
+        lan.AddLocalAddress("10.77.1.2", 1);
+        AnswerWith(3, ReplyFrom(4, 10, text));
+        StopNetwork();
+        ASSERT_TRUE(StartNetwork());
+        EXPECT_EQ(GetShareList(), 1) << text;
+        ASSERT_EQ(ShareList.count, 2u) << text;
+        EXPECT_STREQ(ShareList.head->name, "a");
+        EXPECT_STREQ(ShareList.tail->name, "b");
+    }
+}
+
+TEST_F(RequestsTest, GetShareListForADeviceThatLeftIsEmpty) {
+    auto config = Adapter("NAS-1", "10.77.1.10");
+    config.shares = {"public"};
+    AttachDevice(lan, 1, config);
+    Choose("10.77.1.10");
+    ASSERT_EQ(GetShareList(), 1);
+    ASSERT_EQ(ShareList.count, 1u);
+    FreeDeviceList();
+    const std::size_t sentBefore = lan.sent().size();
+    int result = -1;
+    EXPECT_EQ(Timed(GetShareList, result), 0);  // at once: nothing flushed, sent or read
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ShareList.count, 0u);
+    EXPECT_EQ(lan.sent().size(), sentBefore);
+}
+
+TEST_F(RequestsTest, EnableDhcpFollowsTheDeviceToItsNewAddress) {
+    auto config = Adapter("NAS-1", "10.77.1.10");
+    config.dhcpAddress = "10.77.1.50";
+    AttachDevice(lan, 1, config);
+    Choose("10.77.1.10");
+    EXPECT_EQ(EnableDhcp(), 1);
+    EXPECT_STREQ(g_szTargetIP, "10.77.1.50");
+    EXPECT_STREQ(DeviceList.head->address, "10.77.1.50");
+    EXPECT_EQ(DeviceList.head->id[9], 50);
+    EXPECT_STREQ(DeviceList.head->netmask, "255.255.255.0");
+    // Requests now reach the device at its new address.
+    EXPECT_EQ(GetWorkGroup(), 1);
+}
+
+TEST_F(RequestsTest, StaticAddressWaitsForTheReplyFromTheNewAddress) {
+    auto config = Adapter("NAS-1", "10.77.1.10");
+    config.faults.replyFromOldAddressFirst = true;
+    auto device = AttachDevice(lan, 1, config);
+    Choose("10.77.1.10");
+    device->config().faults.replyDelayMs = 3000;
+    CopyText(g_szNewIP, "10.77.1.20");
+    CopyText(g_szNewNetmask, "255.255.0.0");
+    CopyText(g_szNewGateway, "10.77.0.1");
+    int result = 0;
+    const std::int64_t took = Timed(SetStaticAddress, result);
+    EXPECT_EQ(result, 1);
+    EXPECT_GE(took, 3000);
+    EXPECT_LT(took, 3200);
+    const DeviceEntry& entry = *DeviceList.head;
+    EXPECT_STREQ(entry.address, "10.77.1.20");
+    EXPECT_STREQ(entry.netmask, "255.255.0.0");
+    EXPECT_STREQ(entry.gateway, "10.77.0.1");
+    EXPECT_STREQ(entry.dhcp, "0");
+    EXPECT_EQ(entry.id[6], 10);
+    EXPECT_EQ(entry.id[9], 20);
+    EXPECT_STREQ(g_szTargetIP, "10.77.1.20");
+
+    // A device that only ever answers from its old address is never taken at its word.
+    device->config().faults.noReply = true;
+    AnswerWith(5, ReplyFrom(6, 20));  // still "from" .20 while we ask for .30
+    CopyText(g_szNewIP, "10.77.1.30");
+    // The wrong-address reply ends the first poll at once and counts: 100 polls, 100 pauses.
+    EXPECT_EQ(Timed(SetStaticAddress, result), 11000);
+    EXPECT_EQ(result, 0);
+    EXPECT_STREQ(g_szTargetIP, "10.77.1.20");
+}
+
+TEST_F(RequestsTest, OtherTrafficDoesNotUseUpAWaitButCannotStretchItForEver) {
+    auto config = Adapter("NAS-1", "10.77.1.10");
+    config.workGroup = std::string(100, 'W');  // longer than the buffer: cut
+    auto device = AttachDevice(lan, 1, config);
+    Choose("10.77.1.10");
+    device->config().faults.floodOtherOps = 200;
+    device->config().faults.replyDelayMs = 500;
+    // 200 datagrams of other ops and a reply of op 6 before the op-4 answer: all skipped uncounted.
+    AnswerWith(3, ReplyFrom(6, 10), 400);
+    int result = 0;
+    const std::int64_t took = Timed(GetWorkGroup, result);
+    EXPECT_EQ(result, 1);
+    EXPECT_LT(took, 1110);
+    EXPECT_EQ(std::string(g_szWorkGroup), std::string(35, 'W'));
+
+    // An endless stream of other ops, and a socket that fails every read: the wait still ends,
+    // within the uncounted allowance and the nominal cycles.
+    lan.AddStream(1, Bytes(40, 9), lan.NowMicros(), 1000);
+    DeviceList.head->id[9] = 99;  // the device no longer answers
+    EXPECT_LT(Timed(GetWorkGroup, result), 60 + 1110 + 11 * kUncountedPerCycle);
+    EXPECT_EQ(result, 0);
+    lan.FailReads("10.77.1.2", 1 << 30);
+    EXPECT_LT(Timed(SetHostName, result), 1110 + 11 * kUncountedPerCycle);
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(RequestsTest, RepliesOfOthersAreCountedNotTaken) {
+    AttachDevice(lan, 1, Adapter("NAS-1", "10.77.1.10"));
+    Choose("10.77.1.10");
+    DeviceList.head->id[9] = 99;  // the real device stays silent
+    // Another device answers, and ours answers another instance; then a short reply.
+    AnswerWith(5, ReplyFrom(6, 11));
+    Bytes foreign = ReplyFrom(6, 10);
+    lan.AttachPeer(1, [foreign](SimulatedLan& on, int segment, const Bytes&) {
+        on.Deliver(segment, foreign, on.NowMicros());  // tag left zero: not ours
+    });
+    Bytes tooShort = ReplyFrom(6, 10);
+    tooShort.resize(19);
+    AnswerWith(5, tooShort);
+    int result = -1;
+    // Each of the three replies ends a poll at once and counts: 8 empty polls, 10 pauses.
+    EXPECT_EQ(Timed(SetHostName, result), 1080);
+    EXPECT_EQ(result, 0);
+    // EnableDhcp takes any address, but not a reply too short to carry one.
+    EXPECT_EQ(EnableDhcp(), 1);
+    EXPECT_STREQ(g_szTargetIP, "10.77.1.11");
+}
+
+}  // namespace
+}  // namespace vidudi
