@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "address_argument.h"
 #include "device_table_output.h"
 #include "protocol/device_table.h"
 #include "protocol/network.h"
@@ -54,3 +55,22 @@ TEST(JsonStringTest, DeviceBytesAlwaysGiveValidJson) {
 
 }  // namespace
 }  // namespace vidudi
+
+namespace vidudi::cli {
+namespace {
+
+TEST(AddressArgumentTest, OnlyPlainDottedQuadsAreAddresses) {
+    unsigned char octets[4];
+    ASSERT_TRUE(ParseDottedQuad("192.168.0.25", octets));
+    EXPECT_EQ(octets[0], 192);
+    EXPECT_EQ(octets[3], 25);
+    ASSERT_TRUE(ParseDottedQuad("010.0.0.255", octets));  // leading zeros are decimal
+    EXPECT_EQ(octets[0], 10);
+    for (const char* bad : {"", "1.2.3", "1.2.3.4.", "1.2.3.256", "1..3.4", " 1.2.3.4", "1.2.3.4 ",
+                            "0x1.2.3.4", "-1.2.3.4", "1.2.3.0004", "10", "a.b.c.d", "1.2.3.4/24"}) {
+        EXPECT_FALSE(ParseDottedQuad(bad, octets)) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace vidudi::cli

@@ -77,15 +77,19 @@ std::string FormatDeviceTable() {
     return out;
 }
 
+std::string DeviceJson(const DeviceEntry& entry) {
+    return "{\"name\":" + JsonString(entry.name) + ",\"address\":" + JsonString(entry.address) +
+           ",\"netmask\":" + JsonString(entry.netmask) + ",\"gateway\":" + JsonString(entry.gateway) +
+           ",\"dhcp\":" + (entry.dhcp[0] == '1' ? "true" : "false") +
+           ",\"localAddress\":" + JsonString(LocalAddressOf(entry)) +
+           ",\"iface\":" + std::to_string(entry.iface) + "}";
+}
+
 std::string FormatDeviceJson() {
     std::string out = "{\"devices\":[";
     for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
         if (entry != DeviceList.head) out += ",";
-        out += "{\"name\":" + JsonString(entry->name) + ",\"address\":" + JsonString(entry->address) +
-               ",\"netmask\":" + JsonString(entry->netmask) + ",\"gateway\":" +
-               JsonString(entry->gateway) + ",\"dhcp\":" + (entry->dhcp[0] == '1' ? "true" : "false") +
-               ",\"localAddress\":" + JsonString(LocalAddressOf(*entry)) +
-               ",\"iface\":" + std::to_string(entry->iface) + "}";
+        out += DeviceJson(*entry);
     }
     return out + "]}\n";
 }

@@ -1,93 +1,66 @@
 // vidudi: the command-line front end over the adapters' protocol.
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "device_table_output.h"
-#include "protocol/device_table.h"
-#include "protocol/discovery.h"
-#include "protocol/network.h"
-#include "protocol/system_transport.h"
+#include "cli_session.h"
+#include "commands.h"
+#include "protocol/requests.h"
 
 namespace {
 
-using namespace vidudi;
+using namespace vidudi::cli;
 
-// Exit statuses, as documented in --help.
-enum ExitStatus {
-    kExitOk = 0,
-    kExitUsage = 2,
-    kExitNetwork = 3,
-};
-
-const char kUsage[] =
-    "Usage: vidudi [--help] <command> [options]\n"
-    "\n"
-    "Finds the Norvane network-storage adapters on every LAN of this computer.\n"
-    "\n"
-    "Commands:\n"
-    "  list [--json]    search every local address and print the adapters found\n"
-    "\n"
-    "Exit status:\n"
-    "  0  the search ran (with or without adapters found)\n"
-    "  2  bad command line\n"
-    "  3  the network layer could not be started\n";
-
-const char kListUsage[] =
-    "Usage: vidudi list [--json]\n"
-    "\n"
-    "Searches every local IPv4 address for adapters (about one second per address) and prints\n"
-    "name, address, netmask, gateway, DHCP state and the local address each one answered on.\n"
-    "\n"
-    "  --json    print {\"devices\":[...]} instead of a table\n";
-
-int Usage(const char* text, int status) {
-    std::fputs(text, status == kExitOk ? stdout : stderr);
-    return status;
+std::string Overview() {
+    std::string text =
+        "Usage: vidudi [--verbose] <command> [arguments] [--json]\n"
+        "       vidudi <command> --help\n"
+        "\n"
+        "Finds the Norvane network-storage adapters on every LAN of this computer, and reads and\n"
+        "changes their settings.\n"
+        "\nCommands:\n";
+    for (const Command& command : Commands()) {
+        std::string name = command.name;
+        text += "  " + name + std::string(16 - name.size(), ' ') + command.synopsis + "\n";
+    }
+    text +=
+        "\nOptions:\n"
+        "  --json          machine-readable output\n"
+        "  --verbose       trace the adapters' answers on standard error\n"
+        "\nExit status:\n"
+        "  0  done (list: the search ran, whether or not adapters answered)\n"
+        "  1  the adapter refused the login or the change, or did not answer\n"
+        "  2  bad command line, or input that breaks the address or name rules\n"
+        "  3  no adapter with that address or name answered\n"
+        "  4  the network layer could not be started\n";
+    return text;
 }
 
-int ListDevices(const std::vector<std::string>& args) {
-    bool json = false;
-    for (const std::string& arg : args) {
-        if (arg == "--json") {
-            json = true;
-        } else if (arg == "--help" || arg == "-h") {
-            return Usage(kListUsage, kExitOk);
-        } else {
-            std::fprintf(stderr, "vidudi list: unknown option '%s'\n\n", arg.c_str());
-            return Usage(kListUsage, kExitUsage);
-        }
-    }
-
-    std::unique_ptr<Transport> transport = MakeSystemTransport();
-    UseTransport(transport.get());
-    if (!StartNetwork()) {
-        std::fputs("vidudi: the network layer could not be started\n", stderr);
-        return kExitNetwork;
-    }
-    SearchDevices(kDeviceFilter);
-    const std::string out = json ? cli::FormatDeviceJson() : cli::FormatDeviceTable();
-    std::fputs(out.c_str(), stdout);
-    if (!json && DeviceList.count == 0) {
-        std::fprintf(stderr, "No adapters answered on %d local address%s.\n", g_nLocalAddressCount,
-                     g_nLocalAddressCount == 1 ? "" : "es");
-    }
-    FreeDeviceList();
-    StopNetwork();
-    return kExitOk;
-}
+void TraceToStandardError(const char* line) { std::fputs(line, stderr); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) return Usage(kUsage, kExitUsage);
-    const std::string command = args.front();
-    args.erase(args.begin());
-    if (command == "--help" || command == "-h" || command == "help") return Usage(kUsage, kExitOk);
-    if (command == "list") return ListDevices(args);
-    std::fprintf(stderr, "vidudi: unknown command '%s'\n\n", command.c_str());
-    return Usage(kUsage, kExitUsage);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    bool verbose = false;
+    while (!arguments.empty() && (arguments.front() == "--verbose" || arguments.front() == "-v")) {
+        verbose = true;
+        arguments.erase(arguments.begin());
+    }
+    if (arguments.empty()) {
+        std::fputs(Overview().c_str(), stderr);
+        return kExitBadInput;
+    }
+    const std::string name = arguments.front();
+    arguments.erase(arguments.begin());
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::fputs(Overview().c_str(), stdout);
+        return kExitOk;
+    }
+    if (verbose) vidudi::SetTraceSink(TraceToStandardError);
+    for (const Command& command : Commands()) {
+        if (name == command.name) return command.run(arguments);
+    }
+    std::fprintf(stderr, "vidudi: unknown command '%s'\n\n%s", name.c_str(), Overview().c_str());
+    return kExitBadInput;
 }

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds every flavour and runs every test tier. Needs root (the lan and wine tiers build
+# virtual LANs of network namespaces); installs what is missing first.
+#
+#   scripts/run-tests.sh            all tiers
+#   VIDUDI_TIERS="unit|sim" scripts/run-tests.sh    only some tiers (a ctest -L expression)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tiers=${VIDUDI_TIERS:-unit|sim|lan|wine}
+jobs=$(nproc)
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "run-tests.sh: run as root: the lan and wine tiers need network namespaces" >&2
+    exit 1
+fi
+
+scripts/install-deps.sh
+
+for preset in native native-asan windows; do
+    echo "=== build: $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+done
+
+# The sanitizer build runs the tiers that exercise our own code on hostile input; its summary
+# is printed, and any failure stops the run here.
+echo "=== tests: native-asan"
+ctest --preset native-asan -j "$jobs" -L "unit|sim|lan" -LE serial
+
+echo "=== tests: native (${tiers})"
+ctest --preset native -j "$jobs" -L "$tiers"

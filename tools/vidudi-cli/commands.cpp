@@ -1,0 +1,313 @@
+#include "commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "address_argument.h"
+#include "cli_session.h"
+#include "config/address_rules.h"
+#include "config/name_rules.h"
+#include "device_table_output.h"
+#include "protocol/device_return.h"
+#include "protocol/device_table.h"
+#include "protocol/discovery.h"
+#include "protocol/network.h"
+#include "protocol/request_buffers.h"
+#include "protocol/requests.h"
+
+namespace vidudi::cli {
+
+namespace {
+
+// The options every command takes, and its positional arguments.
+struct Parsed {
+    Arguments positional;
+    bool json = false;
+    bool help = false;
+};
+
+int ParseArguments(const Arguments& arguments, const Command& command, std::size_t expected,
+                   Parsed& parsed) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--json") {
+            parsed.json = true;
+        } else if (argument == "--help" || argument == "-h") {
+            parsed.help = true;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            std::fprintf(stderr, "vidudi %s: unknown option '%s'\n\n%s", command.name, argument.c_str(),
+                         command.help);
+            return kExitBadInput;
+        } else {
+            parsed.positional.push_back(argument);
+        }
+    }
+    if (parsed.help) {
+        std::fputs(command.help, stdout);
+        return kExitOk;
+    }
+    if (parsed.positional.size() != expected) {
+        std::fprintf(stderr, "vidudi %s: expected %zu argument%s, got %zu\n\n%s", command.name, expected,
+                     expected == 1 ? "" : "s", parsed.positional.size(), command.help);
+        return kExitBadInput;
+    }
+    return -1;  // go on
+}
+
+void Print(const std::string& text) { std::fputs(text.c_str(), stdout); }
+
+
+
+const Command& Find(const char* name) {
+    for (const Command& command : Commands()) {
+        if (std::strcmp(command.name, name) == 0) return command;
+    }
+    return Commands().front();
+}
+
+// Parses the arguments, brings the network up, finds the adapter: what every command but list
+// does first. Returns -1 to go on.
+int Begin(const char* name, const Arguments& arguments, std::size_t expected, Parsed& parsed,
+          NetworkSession& session, const DeviceEntry** device,
+          const std::function<int(const Parsed&)>& validate = {}) {
+    if (int status = ParseArguments(arguments, Find(name), expected, parsed); status >= 0) return status;
+    if (validate) {
+        if (int status = validate(parsed); status >= 0) return status;
+    }
+    if (!session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
+    if (int status = ChooseDevice(parsed.positional[0], device); status != kExitOk) return status;
+    return -1;
+}
+
+// After a change: search until the adapter is listed again under `name` at g_szTargetIP.
+int ReportReturn(const Parsed& parsed, const std::string& name, const char* success) {
+    if (!WaitUntilListed(name.c_str(), g_szTargetIP, kMaxReturnPasses)) {
+        return Fail(kExitFailed, "the adapter confirmed the change but is not listed as '" + name +
+                                     "' at " + g_szTargetIP + " after " +
+                                     std::to_string(kMaxReturnPasses) + " searches");
+    }
+    const DeviceEntry* entry = FindDeviceEntry(g_szTargetIP);
+    Print(parsed.json ? "{\"message\":" + JsonString(success) + ",\"device\":" + DeviceJson(*entry) + "}\n"
+                      : std::string(success) + "\n" + FormatDeviceTable());
+    return kExitOk;
+}
+
+int RunList(const Arguments& arguments) {
+    Parsed parsed;
+    if (int status = ParseArguments(arguments, Find("list"), 0, parsed); status >= 0) return status;
+    NetworkSession session;
+    if (!session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
+    SearchDevices(kDeviceFilter);
+    Print(parsed.json ? FormatDeviceJson() : FormatDeviceTable());
+    if (!parsed.json && DeviceList.count == 0) {
+        std::fprintf(stderr, "No adapters answered on %d local address%s.\n", g_nLocalAddressCount,
+                     g_nLocalAddressCount == 1 ? "" : "es");
+    }
+    return kExitOk;
+}
+
+int RunWorkGroup(const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    if (int status = Begin("workgroup", arguments, 1, parsed, session, &device); status >= 0) return status;
+    CopyText(g_szWorkGroup, "");
+    if (!GetWorkGroup()) return Fail(kExitFailed, Describe(*device) + " did not answer");
+    Print(parsed.json ? "{\"address\":" + JsonString(device->address) +
+                            ",\"workGroup\":" + JsonString(g_szWorkGroup) + "}\n"
+                      : std::string(g_szWorkGroup) + "\n");
+    return kExitOk;
+}
+
+int RunShares(const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    if (int status = Begin("shares", arguments, 1, parsed, session, &device); status >= 0) return status;
+    if (!GetShareList()) return Fail(kExitFailed, Describe(*device) + " did not answer");
+    std::string out = parsed.json ? "{\"address\":" + JsonString(device->address) + ",\"shares\":[" : "";
+    for (const ShareEntry* share = ShareList.head; share; share = share->next) {
+        if (parsed.json) {
+            out += (share == ShareList.head ? "" : ",") + JsonString(share->name);
+        } else {
+            out += std::string(share->name) + "\n";
+        }
+    }
+    Print(parsed.json ? out + "]}\n" : out);
+    return kExitOk;
+}
+
+int RunVerify(const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    if (int status = Begin("verify", arguments, 1, parsed, session, &device); status >= 0) return status;
+    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
+    Print(parsed.json ? "{\"accepted\":true}\n" : "Administrator login accepted by " + Describe(*device) + ".\n");
+    return kExitOk;
+}
+
+int RunSetAddress(const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    Octets address{}, netmask{}, gateway{};
+    auto validate = [&](const Parsed& p) {
+        Octets* targets[3] = {&address, &netmask, &gateway};
+        for (int k = 0; k < 3; ++k) {
+            unsigned char octets[4];
+            if (!ParseDottedQuad(p.positional[1 + k], octets)) {
+                return Fail(kExitBadInput, "'" + p.positional[1 + k] +
+                                               "' is not an IPv4 address (four numbers 0-255 with dots)");
+            }
+            std::memcpy(targets[k]->data(), octets, 4);
+        }
+        if (auto failure = CheckStaticAddress(address, netmask, gateway)) {
+            return Fail(kExitBadInput, failure->message.text);
+        }
+        return -1;
+    };
+    if (int status = Begin("set-ip", arguments, 4, parsed, session, &device, validate); status >= 0) {
+        return status;
+    }
+    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
+
+    const std::string name = device->name;
+    auto dotted = [](const Octets& o) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%d.%d.%d.%d", o[0], o[1], o[2], o[3]);
+        return std::string(text);
+    };
+    CopyText(g_szNewIP, dotted(address).c_str());
+    CopyText(g_szNewNetmask, dotted(netmask).c_str());
+    CopyText(g_szNewGateway, dotted(gateway).c_str());
+    if (!SetStaticAddress()) {
+        // Not confirmed: say so, and where the adapter is listed now, rather than wait for it
+        // at its old address and call that a success.
+        SearchDevices(kDeviceFilter);
+        const DeviceEntry* now = FindDeviceEntry(g_szNewIP);
+        if (!now) now = FindDeviceEntry(g_szTargetIP);
+        return Fail(kExitFailed, "the adapter did not confirm the new address; " +
+                                     (now ? "it is listed as " + Describe(*now) : std::string("it is not listed")));
+    }
+    return ReportReturn(parsed, name, "Successfully modified device setting.");
+}
+
+int RunDhcp(const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    if (int status = Begin("dhcp", arguments, 1, parsed, session, &device); status >= 0) return status;
+    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
+    const std::string name = device->name;
+    if (!EnableDhcp()) {
+        return Fail(kExitFailed,
+                    "Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.");
+    }
+    return ReportReturn(parsed, name, "DHCP client enabled.");
+}
+
+// set-name and set-workgroup: one name, checked by the naming rules before anything is sent.
+int RunNameChange(const char* commandName, NameKind kind, const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    auto validate = [kind](const Parsed& p) {
+        const std::string& text = p.positional[1];
+        if (text.empty()) {
+            return Fail(kExitBadInput, kind == NameKind::HostName ? "Please input host name."
+                                                                  : "Please input work group name.");
+        }
+        if (auto failure = CheckNameRules(text, kind)) return Fail(kExitBadInput, failure->text);
+        return -1;
+    };
+    if (int status = Begin(commandName, arguments, 2, parsed, session, &device, validate); status >= 0) {
+        return status;
+    }
+    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
+    const std::string& text = parsed.positional[1];
+    std::string name = device->name;
+    int confirmed = 0;
+    if (kind == NameKind::HostName) {
+        CopyText(g_szHostName, text.c_str());
+        confirmed = SetHostName();
+        name = text;
+    } else {
+        CopyText(g_szWorkGroup, text.c_str());
+        confirmed = SetWorkGroup();
+    }
+    if (!confirmed) return Fail(kExitFailed, Describe(*device) + " did not confirm the change");
+    return ReportReturn(parsed, name, "Successfully modified device setting.");
+}
+
+int RunSetName(const Arguments& arguments) {
+    return RunNameChange("set-name", NameKind::HostName, arguments);
+}
+
+int RunSetWorkGroup(const Arguments& arguments) {
+    return RunNameChange("set-workgroup", NameKind::WorkGroup, arguments);
+}
+
+const char kDeviceArgument[] =
+    "DEVICE is the adapter's current IPv4 address, or its name when no other adapter has it.\n"
+    "Each command first searches every local address (about a second each).\n";
+
+const char kLoginNote[] =
+    "The adapter is asked to accept the administrator \"admin\" with an empty password; when it\n"
+    "refuses, the password is read from the terminal (not echoed) or, when standard input is not\n"
+    "a terminal, as one line from it.\n";
+
+}  // namespace
+
+const std::vector<Command>& Commands() {
+    static const std::string deviceHelp = kDeviceArgument;
+    static const std::string loginHelp = kLoginNote;
+    static const std::string listHelp =
+        "Usage: vidudi list [--json]\n\n"
+        "Searches every local IPv4 address for adapters (about one second per address) and prints\n"
+        "name, address, netmask, gateway, DHCP state and the local address each one answered on.\n\n"
+        "  --json    print {\"devices\":[...]} instead of a table\n";
+    static const std::string workGroupHelp =
+        "Usage: vidudi workgroup DEVICE [--json]\n\nPrints the adapter's work group.\n\n" + deviceHelp;
+    static const std::string sharesHelp =
+        "Usage: vidudi shares DEVICE [--json]\n\nPrints the adapter's shared folders, one per line.\n\n" +
+        deviceHelp;
+    static const std::string verifyHelp =
+        "Usage: vidudi verify DEVICE [--json]\n\nChecks that the adapter accepts the administrator login.\n\n" +
+        deviceHelp + "\n" + loginHelp;
+    static const std::string setIpHelp =
+        "Usage: vidudi set-ip DEVICE ADDRESS NETMASK GATEWAY [--json]\n\n"
+        "Gives the adapter a static address. The three addresses are checked first: each octet in its\n"
+        "range, a host part that is neither all 0 nor all 1, a contiguous netmask, and a gateway inside\n"
+        "the subnet that is neither its network nor its broadcast address. After the change the\n"
+        "adapter is searched for until it is listed at its new address.\n\n" +
+        deviceHelp + "\n" + loginHelp;
+    static const std::string dhcpHelp =
+        "Usage: vidudi dhcp DEVICE [--json]\n\n"
+        "Switches the adapter to its DHCP client, then searches until it is listed again at the\n"
+        "address it reports.\n\n" +
+        deviceHelp + "\n" + loginHelp;
+    static const std::string nameRules =
+        "A name has 1 to 15 characters, begins with a letter, and holds no space and none of\n"
+        "\\ / : * ? \" < > | . ; + = ~ ' [ ] { } @ # ( ) ! ^ $ % & , and `.\n";
+    static const std::string setNameHelp =
+        "Usage: vidudi set-name DEVICE NAME [--json]\n\nRenames the adapter (its host name).\n\n" + nameRules +
+        "\n" + deviceHelp + "\n" + loginHelp;
+    static const std::string setWorkGroupHelp =
+        "Usage: vidudi set-workgroup DEVICE NAME [--json]\n\nChanges the adapter's work group.\n\n" +
+        nameRules + "\n" + deviceHelp + "\n" + loginHelp;
+
+    static const std::vector<Command> commands = {
+        {"list", "list the adapters on every local network", listHelp.c_str(), RunList},
+        {"workgroup", "print an adapter's work group", workGroupHelp.c_str(), RunWorkGroup},
+        {"shares", "print an adapter's shared folders", sharesHelp.c_str(), RunShares},
+        {"verify", "check the administrator login of an adapter", verifyHelp.c_str(), RunVerify},
+        {"set-ip", "give an adapter a static address", setIpHelp.c_str(), RunSetAddress},
+        {"dhcp", "switch an adapter to DHCP", dhcpHelp.c_str(), RunDhcp},
+        {"set-name", "rename an adapter", setNameHelp.c_str(), RunSetName},
+        {"set-workgroup", "change an adapter's work group", setWorkGroupHelp.c_str(), RunSetWorkGroup},
+    };
+    return commands;
+}
+
+}  // namespace vidudi::cli
