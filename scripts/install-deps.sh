@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, every Debian package that the build, the tests and the demo need.
+# Does nothing (not even apt-get update) when all of them are present. Needs root.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build libgtest-dev          # native build and unit tests
+    iproute2 python3                            # virtual LAN of the lan tests and the demo
+    g++-mingw-w64-x86-64-posix                  # the Windows build
+    wine wine64 xvfb imagemagick xdotool        # running and driving it under Wine
+    clang libclang-rt-14-dev                    # fuzz targets
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all packages present"
+    exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: missing ${missing[*]}; run as root to install them" >&2
+    exit 1
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y "${missing[@]}"

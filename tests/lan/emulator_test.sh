@@ -1,0 +1,146 @@
+#!/bin/bash
+# nas-emulator itself, driven by a bare client: configuration errors name file and line, it
+# runs only in a test namespace, replies keep their delays, a device given a new static
+# address answers from it (and the address is put on the interface), the web page names the
+# devices, and SIGTERM ends it cleanly.
+source "$(dirname "$0")/lan_lib.sh"
+lan_init "$@"
+RAW="python3 $LAN_TESTS_DIR/raw_client.py"
+
+vlan_add_segment 1
+vlan_add_client_iface 1 >/dev/null
+
+# --- configuration errors: status 2 and "file:line: message" (run in the client namespace,
+# where the emulator never gets as far as the network)
+bad_config() {  # LINE MESSAGE-PART CONTENT
+    local line=$1 part=$2 status=0
+    printf '%s\n' "$3" >"$WORK/bad.ini"
+    vlan_client_exec "$NAS_EMULATOR" --config "$WORK/bad.ini" --log "$WORK/bad-run.txt" \
+        >/dev/null 2>"$WORK/bad.err" || status=$?
+    [ "$status" = 2 ] || lan_fail "bad config ($part) gave status $status, not 2"
+    grep -qF "$WORK/bad.ini:$line: " "$WORK/bad.err" && grep -qF -- "$part" "$WORK/bad.err" ||
+        lan_fail "bad config: expected '$WORK/bad.ini:$line: ...$part...', got: $(cat "$WORK/bad.err")"
+}
+bad_config 3 "unknown key 'colour'" $'[device]\naddress = 10.77.1.10\ncolour = blue'
+bad_config 1 "outside a [device] section" $'name = x\n[device]\naddress = 10.77.1.10'
+bad_config 3 "identity" $'[device]\naddress = 10.77.1.10\nidentity = 00:11:22:33:44'
+bad_config 2 "reply-form must be 2 or 7" $'[device]\nreply-form = 5\naddress = 10.77.1.10'
+bad_config 3 "type-codes" $'[device]\naddress = 10.77.1.10\ntype-codes = 3 300'
+bad_config 2 "not a netmask" $'[device]\nnetmask = 255.0.255.0\naddress = 10.77.1.10'
+bad_config 4 "without an address" $'[device]\naddress = 10.77.1.10\n\n[device]\nname = B'
+bad_config 4 "used by an earlier device" $'[device]\naddress = 10.77.1.10\n[device]\naddress = 10.77.1.10'
+bad_config 3 "given twice" $'[device]\nname = A\nname = B\naddress = 10.77.1.10'
+bad_config 2 "dhcp must be yes or no" $'[device]\ndhcp = maybe\naddress = 10.77.1.10'
+
+# --- it refuses a namespace that is not a test namespace: the one the scripts run in, or one
+# with an address outside 10.77.0.0/16 (shown with a veth pair inside the client namespace)
+printf '[device]\naddress = 10.77.1.10\n' >"$WORK/good.ini"
+refused() {  # WHY-PART CMD...
+    local part=$1 status=0
+    shift
+    "$@" >/dev/null 2>"$WORK/refused.err" || status=$?
+    [ "$status" = 2 ] && grep -qF -- "$part" "$WORK/refused.err" ||
+        lan_fail "nas-emulator was not refused ($part): status $status, $(cat "$WORK/refused.err")"
+}
+refused "the test scripts run in" vlan_client_exec /bin/bash -c \
+    'VLAN_ROOT_NETNS=$(readlink /proc/self/ns/net) exec "$0" --config "$1"' "$NAS_EMULATOR" "$WORK/good.ini"
+client=${VLAN_ID}-cl
+ip -n "$client" link add probe0 type veth peer name probe1 && ip -n "$client" addr add 192.0.2.1/24 dev probe0 ||
+    lan_fail "cannot add the probe interface"
+refused "outside 10.77.0.0/16" vlan_client_exec "$NAS_EMULATOR" --config "$WORK/good.ini"
+ip -n "$client" link del probe0
+
+cat >"$WORK/devices.ini" <<'INI'
+[device]
+name = NAS-One
+address = 10.77.1.10
+identity = 00:11:22:33:44:01
+gateway = 10.77.1.1
+shares = Public:Média
+
+[device]
+name = NAS-Two <&>
+address = 10.77.1.11
+identity = 00:11:22:33:44:02
+reply-delay-ms = 300
+reply-from-old-address-first = yes
+INI
+vlan_start_emulator 1 "$WORK/devices.ini" "$WORK/segment1.log" || lan_fail "emulator did not start"
+
+tag=a1a2a3a4a5a60000000
+tag=${tag}0
+discovery="01$tag"
+# op 5, sub-op 1 (static address) to DEVICE (identity, address) with netmask, gateway, new address
+setting_static() {  # IDENTITY-HEX ADDRESS NEW-ADDRESS
+    python3 - "$tag" "$@" <<'PY'
+import socket, struct, sys
+tag, identity, address, new = sys.argv[1:]
+def field(text): return text.encode().ljust(16, b"\0")
+packet = (b"\x05" + bytes.fromhex(tag) + bytes.fromhex(identity) + socket.inet_aton(address)
+          + b"\x01\0\0" + field("255.255.255.0") + field("10.77.1.1")
+          + struct.pack("<I", len(new)) + new.encode())
+print(packet.hex())
+PY
+}
+
+# --- discovery: NAS-One at once, NAS-Two 300 ms later
+vlan_client_exec $RAW 10.77.1.2 800 "$discovery" >"$WORK/raw1.txt" || lan_fail "raw client failed"
+grep -q "^10.77.1.10:13579 len=67 02$tag" "$WORK/raw1.txt" || lan_fail "no op-2 reply from 10.77.1.10 port 13579"
+grep -q "^10.77.1.11:13579 len=71 02$tag" "$WORK/raw1.txt" || lan_fail "no op-2 reply from 10.77.1.11"
+python3 - "$WORK/segment1.log" <<'PY' || lan_fail "reply delays are not kept"
+import re, sys
+recv = send = None
+for line in open(sys.argv[1]):
+    fields = line.split()
+    if fields[1] == "recv" and fields[6].startswith("01") and recv is None:
+        recv = int(fields[0])
+    if fields[1] == "send" and fields[2] == "10.77.1.11" and send is None:
+        send = int(fields[0])
+delay = send - recv
+assert 290 <= delay <= 360, delay
+PY
+
+# --- a new static address: the answer comes from the new address, which is now on the
+# device's interface; the slow device with the old-address fault answers twice
+request=$(setting_static 001122334401 10.77.1.10 10.77.1.50)
+vlan_client_exec $RAW 10.77.1.2 500 "$request" >"$WORK/raw2.txt" || lan_fail "raw client failed"
+grep -q "^10.77.1.50:13579 len=21 06${tag}0011223344010a4d0132$" "$WORK/raw2.txt" ||
+    lan_fail "no op-6 reply from the new address 10.77.1.50: $(cat "$WORK/raw2.txt")"
+grep -q " ip addr add 10.77.1.50/24 dev eth0 ok$" "$WORK/segment1.log" || lan_fail "10.77.1.50 was not added"
+
+request=$(setting_static 001122334402 10.77.1.11 10.77.1.51)
+vlan_client_exec $RAW 10.77.1.2 800 "$request" >"$WORK/raw3.txt" || lan_fail "raw client failed"
+cut -d' ' -f1 "$WORK/raw3.txt" >"$WORK/raw3-sources.txt"
+printf '10.77.1.11:13579\n10.77.1.51:13579\n' >"$WORK/expected-sources.txt"
+lan_expect_same "op-6 senders (old address first)" "$WORK/expected-sources.txt" "$WORK/raw3-sources.txt"
+
+# Asked again, the devices announce their new addresses.
+vlan_client_exec $RAW 10.77.1.2 800 "$discovery" >"$WORK/raw4.txt" || lan_fail "raw client failed"
+grep -q "^10.77.1.50:13579 len=67 02${tag}0011223344010a4d0132" "$WORK/raw4.txt" &&
+    grep -q "^10.77.1.51:13579 len=71 02${tag}0011223344020a4d0133" "$WORK/raw4.txt" ||
+    lan_fail "discovery after the change: $(cat "$WORK/raw4.txt")"
+
+# --- the web page, on the old and on the new address
+vlan_client_exec python3 - >"$WORK/web.txt" 2>&1 <<'PY' || { cat "$WORK/web.txt" >&2; lan_fail "web page"; }
+import urllib.request, urllib.error
+for url in ("http://10.77.1.10/", "http://10.77.1.50/"):
+    page = urllib.request.urlopen(url, timeout=5).read().decode()
+    assert "NAS-One" in page and "10.77.1.50" in page, page
+    assert "NAS-Two &lt;&amp;&gt;" in page, page
+try:
+    urllib.request.urlopen("http://10.77.1.10/nothing-here", timeout=5)
+    raise AssertionError("no 404")
+except urllib.error.HTTPError as error:
+    assert error.code == 404, error.code
+PY
+grep -q " web GET / HTTP/1.1$" "$WORK/segment1.log" || lan_fail "the web request is not in the log"
+
+# --- SIGTERM: a clean end with status 0
+read -r pid _ <"$VLAN_DIR/pids"
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+[ "$status" = 0 ] || lan_fail "nas-emulator ended with status $status after SIGTERM"
+tail -n 1 "$WORK/segment1.log" | grep -q " stopped$" || lan_fail "no 'stopped' line at the end of the log"
+
+lan_pass

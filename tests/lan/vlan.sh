@@ -1,0 +1,291 @@
+# Virtual LAN of network namespaces for the lan tests, the benchmark and the demo (source it).
+#
+# Nothing of it lives in the machine's own namespace: a hub namespace holds one bridge per
+# segment, the client namespace holds the client's interfaces, and each segment with emulated
+# adapters gets a device namespace. Veth pairs are made inside the namespaces, so deleting the
+# namespaces removes every link. Names carry the process id, so parallel runs never meet.
+#
+#   vlan_create                       new LAN (sets VLAN_ID, VLAN_DIR) and the cleanup trap
+#   vlan_add_segment S                segment S is 10.77.S.0/24
+#   vlan_add_client_iface S           one more client interface on S; prints its address
+#                                     (10.77.S.2, 10.77.S.3, ... in call order)
+#   vlan_start_emulator S CONFIG LOG  runs $NAS_EMULATOR with CONFIG in the device namespace of S
+#   vlan_client_exec CMD...           runs CMD in the client namespace
+#   vlan_destroy                      stops what was started, deletes the namespaces
+#
+# State is kept in files under VLAN_DIR, so the functions may also be called in $(...).
+# VLAN_KEEP_DIR=1 keeps VLAN_DIR (configurations and logs) after the run.
+
+VLAN_ID=""
+VLAN_DIR=""
+VLAN_READY_TIMEOUT_S=${VLAN_READY_TIMEOUT_S:-10}
+
+vlan__die() {
+    echo "vlan: $*" >&2
+    return 1
+}
+
+# Exit status 77 tells CTest the test was skipped.
+vlan_require_root() {
+    if [ "$(id -u)" != 0 ]; then
+        echo "vlan: the virtual LAN needs root (network namespaces); skipped" >&2
+        exit 77
+    fi
+    command -v ip >/dev/null || { echo "vlan: ip (iproute2) is missing" >&2; exit 1; }
+}
+
+# Inside a namespace of ours the network namespace differs from the machine's own: that of
+# process 1 where it can be read (some sandboxes hide it), and the one vlan_create ran in.
+vlan_assert_not_root_netns() {
+    local own init known=""
+    own=$(readlink /proc/self/ns/net 2>/dev/null)
+    init=$(readlink /proc/1/ns/net 2>/dev/null)
+    if [ -n "$own" ] && [ -n "$init" ]; then
+        [ "$own" != "$init" ] && known=yes || known=no
+    fi
+    if [ -n "$own" ] && [ -n "${VLAN_ROOT_NETNS:-}" ] && [ "$known" != no ]; then
+        [ "$own" != "$VLAN_ROOT_NETNS" ] && known=yes || known=no
+    fi
+    if [ "$known" != yes ]; then
+        echo "vlan: refusing to run in the machine's own network namespace" >&2
+        return 1
+    fi
+}
+
+vlan__hub() { echo "${VLAN_ID}-hub"; }
+vlan__client() { echo "${VLAN_ID}-cl"; }
+vlan__devns() { echo "${VLAN_ID}-s$1"; }
+
+vlan__ns_exists() { [ -e "/run/netns/$1" ]; }
+
+vlan__new_ns() {
+    ip netns add "$1" || return 1
+    echo "$1" >>"$VLAN_DIR/namespaces"
+    ip -n "$1" link set lo up || return 1
+    # No IPv6 chatter on the test links, and no reverse-path filter: a client with two
+    # interfaces on one network must take the group's datagrams on both.
+    ip netns exec "$1" sh -c '
+        for f in /proc/sys/net/ipv6/conf/all/disable_ipv6 /proc/sys/net/ipv6/conf/default/disable_ipv6; do
+            [ -w "$f" ] && echo 1 >"$f"
+        done
+        for f in /proc/sys/net/ipv4/conf/all/rp_filter /proc/sys/net/ipv4/conf/default/rp_filter; do
+            [ -w "$f" ] && echo 0 >"$f"
+        done
+        true'
+}
+
+vlan__check_segment() {
+    case "$1" in
+        '' | *[!0-9]*) vlan__die "segment must be a number from 1 to 254: '$1'"; return 1 ;;
+    esac
+    if [ "$1" -lt 1 ] || [ "$1" -gt 254 ]; then
+        vlan__die "segment must be a number from 1 to 254: '$1'"
+        return 1
+    fi
+}
+
+vlan__require_lan() {
+    [ -n "$VLAN_ID" ] && [ -d "$VLAN_DIR" ] || { vlan__die "call vlan_create first"; return 1; }
+}
+
+vlan__on_exit() {
+    local status=$?
+    vlan_destroy
+    exit "$status"
+}
+
+# A run killed outright (SIGKILL, a test timeout) cannot clean up after itself. Its namespaces
+# carry its process id: when that process is gone, the next run removes them, and stops what
+# still runs inside them.
+vlan__sweep_stale() {
+    local ns owner pid
+    for ns in $(ip netns list 2>/dev/null | awk '{print $1}' | grep -E '^vd[0-9]+(x[0-9]+)?-(hub|cl|s[0-9]+)$'); do
+        owner=${ns#vd}
+        owner=${owner%%[!0-9]*}
+        kill -0 "$owner" 2>/dev/null && continue
+        for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
+        ip netns del "$ns" 2>/dev/null && echo "vlan: removed stale namespace $ns" >&2
+    done
+    local dir
+    for dir in "${TMPDIR:-/tmp}"/vidudi-lan.vd*; do
+        [ -d "$dir" ] && [ ! -e "$dir/kept" ] || continue
+        owner=${dir##*/vidudi-lan.vd}
+        owner=${owner%%[!0-9]*}
+        [ -n "$owner" ] && ! kill -0 "$owner" 2>/dev/null && rm -rf -- "$dir"
+    done
+}
+
+vlan_create() {
+    vlan_require_root
+    vlan__sweep_stale
+    [ -z "$VLAN_ID" ] || { vlan__die "a LAN is already up: $VLAN_ID"; return 1; }
+    local id="vd$$"
+    # A second LAN of the same process (or a stale one of a dead process) gets another name.
+    while [ -e "/run/netns/${id}-hub" ]; do id="vd$$x$RANDOM"; done
+    # The namespace this runner is in is the machine's own one: nothing runs in it.
+    VLAN_ROOT_NETNS=$(readlink /proc/self/ns/net)
+    export VLAN_ROOT_NETNS
+    VLAN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vidudi-lan.$id.XXXXXX") || return 1
+    VLAN_ID="$id"
+    : >"$VLAN_DIR/namespaces"
+    : >"$VLAN_DIR/pids"
+    trap vlan__on_exit EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    trap 'exit 129' HUP
+    vlan__new_ns "$(vlan__hub)" || return 1
+    vlan__new_ns "$(vlan__client)" || return 1
+}
+
+vlan_add_segment() {
+    vlan__require_lan && vlan__check_segment "$1" || return 1
+    local hub
+    hub=$(vlan__hub)
+    # Snooping off: the bridge floods the group to every port, like a plain switch.
+    ip -n "$hub" link add "br$1" type bridge mcast_snooping 0 || return 1
+    ip -n "$hub" link set "br$1" up
+}
+
+vlan_add_client_iface() {
+    vlan__require_lan && vlan__check_segment "$1" || return 1
+    local segment=$1 hub client index onSegment address name
+    hub=$(vlan__hub)
+    client=$(vlan__client)
+    ip -n "$hub" link show "br$segment" >/dev/null 2>&1 || { vlan__die "no segment $segment"; return 1; }
+    index=$(grep -c . "$VLAN_DIR/client_ifaces" 2>/dev/null || true)
+    index=${index:-0}
+    onSegment=$(grep -c "^$segment " "$VLAN_DIR/client_ifaces" 2>/dev/null || true)
+    onSegment=${onSegment:-0}
+    [ "$onSegment" -lt 8 ] || { vlan__die "at most 8 client interfaces per segment"; return 1; }
+    address="10.77.$segment.$((onSegment + 2))"
+    name="eth$index"
+    ip -n "$hub" link add "hc$index" type veth peer name "$name" netns "$client" || return 1
+    ip -n "$hub" link set "hc$index" master "br$segment" up || return 1
+    ip -n "$client" addr add "$address/24" dev "$name" || return 1
+    ip -n "$client" link set "$name" up || return 1
+    echo "$segment $address $name" >>"$VLAN_DIR/client_ifaces"
+    echo "$address"
+}
+
+# "address/prefix" of every [device] section of an emulator configuration.
+vlan__config_addresses() {
+    awk '
+        function prefix(mask,   parts, n, i, bits, v) {
+            n = split(mask, parts, ".")
+            bits = 0
+            for (i = 1; i <= n; i++) {
+                v = parts[i] + 0
+                while (v > 0) { bits += v % 2; v = int(v / 2) }
+            }
+            return bits
+        }
+        function flush() { if (address != "") print address "/" prefix(netmask) }
+        /^[ \t]*\[device\]/ { flush(); address = ""; netmask = "255.255.255.0"; next }
+        /^[ \t]*address[ \t]*=/ { sub(/^[^=]*=[ \t]*/, ""); sub(/[ \t\r]+$/, ""); address = $0; next }
+        /^[ \t]*netmask[ \t]*=/ { sub(/^[^=]*=[ \t]*/, ""); sub(/[ \t\r]+$/, ""); netmask = $0; next }
+        END { flush() }
+    ' "$1"
+}
+
+vlan__device_ns() {
+    local segment=$1 hub devns
+    hub=$(vlan__hub)
+    devns=$(vlan__devns "$segment")
+    if ! vlan__ns_exists "$devns"; then
+        ip -n "$hub" link show "br$segment" >/dev/null 2>&1 || { vlan__die "no segment $segment"; return 1; }
+        vlan__new_ns "$devns" || return 1
+        ip -n "$hub" link add "hd$segment" type veth peer name eth0 netns "$devns" || return 1
+        ip -n "$hub" link set "hd$segment" master "br$segment" up || return 1
+        ip -n "$devns" link set eth0 up || return 1
+    fi
+    echo "$devns"
+}
+
+vlan_start_emulator() {
+    vlan__require_lan && vlan__check_segment "$1" || return 1
+    local segment=$1 config=$2 log=$3 devns cidr pid readyBefore waited=0
+    [ -n "$NAS_EMULATOR" ] && [ -x "$NAS_EMULATOR" ] || { vlan__die "NAS_EMULATOR is not set to the nas-emulator program"; return 1; }
+    [ -r "$config" ] || { vlan__die "cannot read $config"; return 1; }
+    [ -n "$log" ] || { vlan__die "no log file given"; return 1; }
+    devns=$(vlan__device_ns "$segment") || return 1
+    for cidr in $(vlan__config_addresses "$config"); do
+        if ! ip -n "$devns" -o addr show dev eth0 | grep -q " ${cidr%/*}/"; then
+            ip -n "$devns" addr add "$cidr" dev eth0 || return 1
+        fi
+    done
+    touch "$log"
+    readyBefore=$(grep -c ' ready ' "$log" || true)
+    # Output to files: a caller in $(...) must not wait for the emulator's end.
+    ip netns exec "$devns" "$NAS_EMULATOR" --config "$config" --log "$log" \
+        </dev/null >>"$log.out" 2>&1 &
+    pid=$!
+    echo "$pid $devns" >>"$VLAN_DIR/pids"
+    while [ "$(grep -c ' ready ' "$log" || true)" -le "$readyBefore" ]; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            vlan__die "nas-emulator ended before it was ready:"
+            cat "$log.out" >&2
+            return 1
+        fi
+        if [ "$waited" -ge $((VLAN_READY_TIMEOUT_S * 20)) ]; then
+            vlan__die "nas-emulator not ready after ${VLAN_READY_TIMEOUT_S}s"
+            return 1
+        fi
+        sleep 0.05
+        waited=$((waited + 1))
+    done
+}
+
+vlan_client_exec() {
+    vlan__require_lan || return 1
+    ip netns exec "$(vlan__client)" /bin/bash -c \
+        "$(declare -f vlan_assert_not_root_netns); vlan_assert_not_root_netns && exec \"\$@\"" \
+        vlan-client "$@"
+}
+
+# True while the process runs: a process that ended but was not yet reaped (a zombie) does not.
+vlan__running() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat%% *}" != Z ]
+}
+
+# Stops the processes in our namespaces (the emulators we started and anything a test left
+# running there), each by its id, then deletes the namespaces. Safe to call more than once.
+vlan_destroy() {
+    [ -n "$VLAN_ID" ] || return 0
+    local ns pid pids="" rest tries
+    if [ -f "$VLAN_DIR/pids" ]; then
+        while read -r pid rest; do
+            [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && pids="$pids $pid"
+        done <"$VLAN_DIR/pids"
+    fi
+    local namespaces=""
+    [ -f "$VLAN_DIR/namespaces" ] && namespaces=$(cat "$VLAN_DIR/namespaces")
+    for ns in $namespaces; do
+        vlan__ns_exists "$ns" && pids="$pids $(ip netns pids "$ns" 2>/dev/null | tr '\n' ' ')"
+    done
+    for pid in $pids; do kill -TERM "$pid" 2>/dev/null; done
+    for pid in $pids; do
+        tries=0
+        while vlan__running "$pid" && [ "$tries" -lt 60 ]; do
+            sleep 0.05
+            tries=$((tries + 1))
+        done
+        vlan__running "$pid" && kill -KILL "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    for ns in $namespaces; do
+        vlan__ns_exists "$ns" || continue
+        ip netns del "$ns" 2>/dev/null || echo "vlan: could not delete namespace $ns" >&2
+    done
+    if [ -n "${VLAN_KEEP_DIR:-}" ]; then
+        touch "$VLAN_DIR/kept"
+        echo "vlan: logs kept in $VLAN_DIR" >&2
+    elif [ -d "$VLAN_DIR" ]; then
+        rm -rf -- "$VLAN_DIR"
+    fi
+    VLAN_ID=""
+    VLAN_DIR=""
+    trap - EXIT INT TERM HUP
+}
