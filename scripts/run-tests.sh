@@ -17,11 +17,19 @@ fi
 
 scripts/install-deps.sh
 
-for preset in native native-asan windows; do
+for preset in native native-asan windows fuzz; do
     echo "=== build: $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
 done
+
+# A bounded fuzz run over everything that reads a datagram, from the seeds in the repository
+# (new inputs go to a scratch folder, not into the tree).
+echo "=== fuzz: reply_fuzzer, ${VIDUDI_FUZZ_SECONDS:-60} s"
+fuzz_work=$(mktemp -d)
+trap 'rm -rf "$fuzz_work"' EXIT
+build/fuzz/tests/fuzz/reply_fuzzer -max_total_time="${VIDUDI_FUZZ_SECONDS:-60}" -max_len=4200 \
+    -print_final_stats=1 "$fuzz_work" tests/fuzz/corpus 2>&1 | tail -n 12
 
 # The sanitizer build runs the tiers that exercise our own code on hostile input; its summary
 # is printed, and any failure stops the run here.

@@ -1,0 +1,37 @@
+#!/bin/bash
+# Runs one Windows GoogleTest executable under Wine.
+#
+#   run_windows_tests.sh PREFIX EXE [GTEST ARGS...]
+#
+# The unit and sim executables open no sockets; they still run in a network namespace of
+# their own with no interfaces at all, so nothing they or Wine do can reach a network.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine_common.sh"
+
+[ $# -ge 2 ] || wine_fail "usage: $0 PREFIX EXE [GTEST ARGS...]"
+prefix=$1
+exe=$2
+shift 2
+wine_require_file "$exe" "$(basename "$exe")"
+
+if [ -z "${VIDUDI_WINE_ISOLATED:-}" ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        # 77: skipped, as the lan tier does without root.
+        echo "needs root for a private network namespace (unshare --net); skipped" >&2
+        exit 77
+    fi
+    exec unshare --net env VIDUDI_WINE_ISOLATED=1 "$0" "$prefix" "$exe" "$@"
+fi
+
+wine_use_prefix "$prefix"
+wine_lock_prefix
+trap wine_server_stop EXIT
+wine_prepare_prefix
+wine_server_start
+
+cd "$(dirname "$exe")" || wine_fail "cannot enter $(dirname "$exe")"
+timeout -k 5 "$WINE_PROGRAM_TIMEOUT" wine "$(basename "$exe")" --gtest_color=no "$@"
+status=$?
+[ "$status" -eq 0 ] || echo "FAIL: $(basename "$exe") under Wine exited with $status" >&2
+exit "$status"
