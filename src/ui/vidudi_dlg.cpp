@@ -1,0 +1,308 @@
+#include "ui/vidudi_dlg.h"
+
+#include <set>
+#include <string>
+
+#include "protocol/device_table.h"
+#include "protocol/discovery.h"
+#include "protocol/network.h"
+#include "resource.h"
+#include "ui/about_dlg.h"
+#include "ui/skin.h"
+
+namespace vidudi::ui {
+
+using toolkit::ControlColors;
+using toolkit::FontSpec;
+using toolkit::InputMessage;
+using toolkit::MessageIcon;
+using toolkit::PictureOutcome;
+using toolkit::Rect;
+
+int g_nHoverCtrlId = 0;
+
+namespace {
+
+constexpr char kProductTitle[] = "Norvane Vidudi";
+constexpr char kBackgroundPicture[] = "res\\Norvane_bkgnd.bmp";
+constexpr int kWindowWidth = 801;
+constexpr int kWindowHeight = 592;
+constexpr int kReturnKey = 13;
+
+struct Placement {
+    int id;
+    Rect rect;
+};
+
+// Pixel places of every control, the bar buttons first.
+constexpr Placement kPlacements[] = {
+    {IDC_FIND_DEVICE, {43, 240, 114, 20}},
+    {IDC_REFRESH, {43, 238, 114, 20}},
+    {IDC_CONFIGURATION, {43, 354, 114, 20}},
+    {IDC_DEVICE_SETTING, {43, 267, 114, 20}},
+    {IDC_IP_SETTING, {43, 296, 114, 20}},
+    {IDC_MAP_DRIVE, {43, 325, 114, 20}},
+    {IDC_ABOUT, {43, 383, 114, 20}},
+    {IDC_EXIT, {43, 412, 114, 20}},
+    {IDC_DEVICE_LIST, {216, 186, 432, 220}},
+    {IDC_HOST_NAME_LABEL, {256, 216, 120, 30}},
+    {IDC_HOST_NAME, {376, 213, 160, 26}},
+    {IDC_WORK_GROUP_LABEL, {256, 266, 120, 30}},
+    {IDC_WORK_GROUP, {376, 263, 160, 26}},
+    {IDC_MODIFY_DEVICE, {560, 265, 79, 21}},
+    {IDC_DHCP_LABEL, {256, 216, 120, 30}},
+    {IDC_DHCP, {376, 212, 160, 80}},
+    {IDC_IP_ADDRESS_LABEL, {256, 266, 120, 30}},
+    {IDC_IP_ADDRESS, {376, 263, 160, 26}},
+    {IDC_NETMASK_LABEL, {256, 316, 120, 30}},
+    {IDC_NETMASK, {376, 313, 160, 26}},
+    {IDC_GATEWAY_LABEL, {256, 366, 120, 30}},
+    {IDC_GATEWAY, {376, 363, 160, 26}},
+    {IDC_MODIFY_IP, {560, 365, 79, 21}},
+    {IDC_SHARE_LIST, {216, 186, 329, 220}},
+    {IDC_DRIVE_LETTER_LABEL, {570, 191, 120, 17}},
+    {IDC_DRIVE_LETTER, {570, 214, 140, 220}},
+    {IDC_MOUNT, {600, 264, 79, 21}},
+    {IDC_UNMOUNT, {600, 299, 79, 21}},
+    {IDC_PRODUCT_NAME, {286, 208, 300, 30}},
+    {IDC_VERSION, {286, 248, 300, 30}},
+    {IDC_COPYRIGHT, {286, 288, 300, 30}},
+};
+
+// The controls each section shows; every other section's are hidden.
+const std::set<int> kSectionControls[] = {
+    {IDC_DEVICE_LIST},
+    {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_HOST_NAME, IDC_WORK_GROUP, IDC_MODIFY_DEVICE},
+    {IDC_DHCP_LABEL, IDC_DHCP, IDC_IP_ADDRESS_LABEL, IDC_IP_ADDRESS, IDC_NETMASK_LABEL, IDC_NETMASK,
+     IDC_GATEWAY_LABEL, IDC_GATEWAY, IDC_MODIFY_IP},
+    {IDC_SHARE_LIST, IDC_DRIVE_LETTER_LABEL, IDC_DRIVE_LETTER, IDC_MOUNT, IDC_UNMOUNT},
+    {IDC_PRODUCT_NAME, IDC_VERSION, IDC_COPYRIGHT},
+};
+
+constexpr char kFontFace[] = "ITC Officina Sans";
+const FontSpec kFontLabel{kFontFace, 18, 700, 0};
+const FontSpec kFontField{kFontFace, 16, 400, 0};
+const FontSpec kFontAbout{kFontFace, 17, 400, 0};
+const FontSpec kFontShares{kFontFace, 16, 100, 0};
+
+constexpr int kLabelFontControls[] = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
+                                      IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
+                                      IDC_DRIVE_LETTER_LABEL, IDC_NAS_DEVICE_LABEL};
+constexpr int kFieldFontControls[] = {IDC_HOST_NAME, IDC_WORK_GROUP, IDC_IP_ADDRESS, IDC_NETMASK,
+                                      IDC_GATEWAY, IDC_DRIVE_LETTER, IDC_DHCP, IDC_MODIFY_DEVICE,
+                                      IDC_MODIFY_IP, IDC_MOUNT, IDC_UNMOUNT, IDC_DEVICE_LIST};
+constexpr int kAboutFontControls[] = {IDC_PRODUCT_NAME, IDC_COPYRIGHT, IDC_VERSION};
+
+// The labels that stand on the background (transparent, white brush) and the bar buttons that
+// stand on the green panel.
+const std::set<int> kWhiteLabels = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
+                                    IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
+                                    IDC_DRIVE_LETTER_LABEL, IDC_PRODUCT_NAME, IDC_COPYRIGHT,
+                                    IDC_VERSION, IDC_NAS_DEVICE_LABEL};
+const std::set<int> kGreenButtons = {IDC_CONFIGURATION, IDC_DEVICE_SETTING, IDC_IP_SETTING, IDC_MAP_DRIVE};
+
+// The bar buttons in drawing order.
+constexpr int kBarButtons[] = {IDC_FIND_DEVICE, IDC_REFRESH, IDC_CONFIGURATION, IDC_DEVICE_SETTING,
+                               IDC_IP_SETTING, IDC_MAP_DRIVE, IDC_ABOUT, IDC_EXIT};
+
+struct Column {
+    const char* heading;
+    int width;
+};
+constexpr Column kDeviceColumns[] = {{"Device Name", 110}, {"IP Address", 106}, {"Netmask", 106}, {"Gateway", 106}};
+constexpr Column kShareColumns[] = {{"Shared Folder Name", 185}, {"Map to", 140}};
+
+}  // namespace
+
+CVidudiDlg::CVidudiDlg() : Dialog(IDD_VIDUDI_DIALOG), m_nSection(kFindDevice), m_bDeviceChosen(false), m_hIcon(IDR_MAINFRAME) {}
+
+bool CVidudiDlg::OnInitDialog() {
+    const std::string about = window().LoadString(IDS_ABOUTBOX);
+    if (!about.empty()) window().AppendSystemMenuEntry(IDM_ABOUTBOX, about);
+    window().SetIcon(m_hIcon);
+    window().Move(0, {0, 0, kWindowWidth, kWindowHeight});
+    PlaceControls();
+    SetFonts();
+    BitmapButtonItem(IDC_MOUNT).LoadFace(IDB_MOUNT);
+    BitmapButtonItem(IDC_UNMOUNT).LoadFace(IDB_UNMOUNT);
+    BitmapButtonItem(IDC_MODIFY_DEVICE).LoadFace(IDB_MODIFY);
+    BitmapButtonItem(IDC_MODIFY_IP).LoadFace(IDB_MODIFY);
+    g_nHoverCtrlId = 0;
+    SetUpListViews();
+    OnRefresh();
+    m_bDeviceChosen = false;
+    return true;
+}
+
+void CVidudiDlg::PlaceControls() {
+    for (const Placement& placement : kPlacements) Item(placement.id).Move(placement.rect);
+}
+
+void CVidudiDlg::SetFonts() {
+    for (int id : kLabelFontControls) Item(id).SetFont(kFontLabel);
+    for (int id : kFieldFontControls) Item(id).SetFont(kFontField);
+    for (int id : kAboutFontControls) Item(id).SetFont(kFontAbout);
+    Item(IDC_SHARE_LIST).SetFont(kFontShares);
+}
+
+void CVidudiDlg::SetUpListViews() {
+    toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
+    devices.SetFullRowSelect();
+    for (int c = 0; c < 4; ++c) devices.InsertColumn(c, kDeviceColumns[c].heading, kDeviceColumns[c].width);
+    toolkit::ListView shares = ListViewItem(IDC_SHARE_LIST);
+    shares.SetFullRowSelect();
+    for (int c = 0; c < 2; ++c) shares.InsertColumn(c, kShareColumns[c].heading, kShareColumns[c].width);
+}
+
+void CVidudiDlg::OnCommand(int id, int notification) {
+    if (notification != toolkit::kButtonClicked) return;
+    switch (id) {
+        case IDC_REFRESH: OnRefresh(); break;
+        case IDC_EXIT: OnExit(); break;
+        case IDC_FIND_DEVICE: OnFindDevice(); break;
+        case IDC_DEVICE_SETTING: OnDeviceSetting(); break;
+        case IDC_IP_SETTING: OnIPSetting(); break;
+        case IDC_MAP_DRIVE: OnMapDrive(); break;
+        case IDC_ABOUT: OnAboutSection(); break;
+        default: Dialog::OnCommand(id, notification); break;
+    }
+}
+
+void CVidudiDlg::ShowSection(int section) {
+    m_nSection = section;
+    for (int s = 1; s <= 5; ++s) {
+        if (s == section) continue;
+        for (int id : kSectionControls[s - 1]) Item(id).Show(false);
+    }
+    for (int id : kSectionControls[section - 1]) Item(id).Show(true);
+    window().Invalidate(0);
+}
+
+void CVidudiDlg::OnFindDevice() { ShowSection(kFindDevice); }
+void CVidudiDlg::OnDeviceSetting() { ShowSection(kDeviceSetting); }
+void CVidudiDlg::OnIPSetting() { ShowSection(kIpSetting); }
+void CVidudiDlg::OnMapDrive() { ShowSection(kMapDrive); }
+void CVidudiDlg::OnAboutSection() { ShowSection(kAboutSection); }
+
+void CVidudiDlg::OnRefresh() {
+    OnFindDevice();
+    StopNetwork();
+    StartNetwork();
+    toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
+    devices.DeleteAllItems();
+    ListViewItem(IDC_SHARE_LIST).DeleteAllItems();
+    IpAddressItem(IDC_IP_ADDRESS).Clear();
+    IpAddressItem(IDC_NETMASK).Clear();
+    IpAddressItem(IDC_GATEWAY).Clear();
+    Item(IDC_HOST_NAME).SetText("");
+    Item(IDC_WORK_GROUP).SetText("");
+    ComboBoxItem(IDC_DHCP).Select(-1);
+
+    DrawSkinImage(IDC_REFRESH, true);
+    Item(IDC_REFRESH).Enable(false);
+    SearchDevices(kDeviceFilter);
+    Item(IDC_REFRESH).Enable(true);
+    DrawSkinImage(IDC_REFRESH, false);
+
+    int row = 0;
+    for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next, ++row) {
+        devices.InsertItem(row, "");
+        devices.SetItemText(row, 0, entry->name);
+        devices.SetItemText(row, 1, entry->address);
+        devices.SetItemText(row, 2, entry->netmask);
+        devices.SetItemText(row, 3, entry->gateway);
+    }
+    m_bDeviceChosen = false;
+}
+
+void CVidudiDlg::OnExit() {
+    FreeDeviceList();
+    StopNetwork();
+    EndDialog(toolkit::kIdCancel);
+}
+
+void CVidudiDlg::OnClose() {
+    StopNetwork();
+    Dialog::OnClose();
+}
+
+bool CVidudiDlg::OnSysCommand(int command) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    CAboutDlg about;
+    about.DoModal(this);
+    return true;
+}
+
+void CVidudiDlg::DrawSkinImage(int id, bool highlighted) {
+    const char* name = GetSkinImageName(id, highlighted);
+    if (!name) return;
+    window().DrawBitmapFile(id, std::string("res\\") + name);
+}
+
+void CVidudiDlg::SetHoverBitmaps(int id, bool hover) {
+    const int face = HoverFaceBitmap(id, hover);
+    if (!face) return;
+    toolkit::BitmapButton button = BitmapButtonItem(id);
+    button.LoadFace(face);
+    button.Invalidate();
+}
+
+void CVidudiDlg::ReportPicture(PictureOutcome outcome) {
+    // Each failure is told once per run: a message box over the window causes a new paint when
+    // it closes, which would fail and ask again for ever.
+    const char* text = nullptr;
+    switch (outcome) {
+        case PictureOutcome::CannotOpen: text = "Can't   Open   Image   File!"; break;
+        case PictureOutcome::CannotLoad: text = "Error   Loading   Picture   From   Stream!"; break;
+        case PictureOutcome::CannotRender: text = "Failed   To   Render   The   picture!"; break;
+        case PictureOutcome::Drawn:
+        case PictureOutcome::OutOfMemory: return;  // no memory: skipped without a word
+    }
+    if (!m_reportedPictures.insert(outcome).second) return;
+    MessageBox(text, kProductTitle, MessageIcon::Warning);
+}
+
+void CVidudiDlg::OnPaint(toolkit::PaintContext& paint) {
+    if (window().IsMinimized()) {
+        paint.DrawIconCentered(m_hIcon);
+    } else {
+        ReportPicture(paint.DrawPictureFile(kBackgroundPicture));
+    }
+    for (int id : kBarButtons) DrawSkinImage(id, false);
+    DrawSkinImage(SectionButton(m_nSection), true);
+}
+
+int CVidudiDlg::ControlUnder(toolkit::Point screen) {
+    return window().ControlAt(window().ScreenToClient(screen));
+}
+
+bool CVidudiDlg::PreTranslateMessage(const InputMessage& message) {
+    switch (message.kind) {
+        case InputMessage::Kind::MouseMove: {
+            const int id = ControlUnder(message.screen);
+            if (id >= 0 && id != g_nHoverCtrlId) {
+                if (g_nHoverCtrlId != 0) SetHoverBitmaps(g_nHoverCtrlId, false);
+                SetHoverBitmaps(id, true);
+                g_nHoverCtrlId = id;
+            }
+            break;
+        }
+        case InputMessage::Kind::LeftButtonDown:
+            if (ControlUnder(message.screen) == IDC_CONFIGURATION) DrawSkinImage(IDC_CONFIGURATION, true);
+            break;
+        case InputMessage::Kind::LeftButtonUp:
+            if (ControlUnder(message.screen) == IDC_CONFIGURATION) DrawSkinImage(IDC_CONFIGURATION, false);
+            break;
+        default: break;
+    }
+    // Return never reaches the dialog's default-button handling.
+    return message.wParam == kReturnKey;
+}
+
+std::optional<ControlColors> CVidudiDlg::OnCtlColor(int id) {
+    if (kWhiteLabels.count(id)) return ControlColors{true, {255, 255, 255}};
+    if (kGreenButtons.count(id)) return ControlColors{true, {96, 145, 56}};
+    return std::nullopt;
+}
+
+}  // namespace vidudi::ui

@@ -1,0 +1,56 @@
+#pragma once
+// The main window: one dialog holding the controls of every section; the section bar on the
+// left chooses which of them show.
+#include <optional>
+#include <set>
+
+#include "toolkit/dialog.h"
+
+namespace vidudi::ui {
+
+class CVidudiDlg : public toolkit::Dialog {
+public:
+    CVidudiDlg();
+
+    // Sections, as m_nSection counts them.
+    enum Section { kFindDevice = 1, kDeviceSetting = 2, kIpSetting = 3, kMapDrive = 4, kAboutSection = 5 };
+
+    bool OnInitDialog() override;
+    void OnCommand(int id, int notification) override;
+    void OnPaint(toolkit::PaintContext& paint) override;
+    void OnClose() override;
+    bool OnSysCommand(int command) override;
+    bool PreTranslateMessage(const toolkit::InputMessage& message) override;
+    std::optional<toolkit::ControlColors> OnCtlColor(int id) override;
+
+    void OnRefresh();
+    void OnExit();
+    void OnFindDevice();
+    void OnDeviceSetting();
+    void OnIPSetting();
+    void OnMapDrive();
+    void OnAboutSection();
+
+    int m_nSection;
+    bool m_bDeviceChosen;
+    int m_hIcon;
+
+private:
+    void ShowSection(int section);
+    void PlaceControls();
+    void SetFonts();
+    void SetUpListViews();
+    void DrawSkinImage(int id, bool highlighted);
+    void SetHoverBitmaps(int id, bool hover);
+    // The control under a screen point, or -1 outside the client area.
+    int ControlUnder(toolkit::Point screen);
+    void ReportPicture(toolkit::PictureOutcome outcome);
+
+    // Picture failures already told in this run.
+    std::set<toolkit::PictureOutcome> m_reportedPictures;
+};
+
+// Id of the main-window control under the pointer (0: none), for the hover faces.
+extern int g_nHoverCtrlId;
+
+}  // namespace vidudi::ui
