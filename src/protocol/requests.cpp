@@ -87,6 +87,13 @@ void PutAddressBytes(std::uint8_t* at, const char* text) {
     for (int b = 0; b < 4; ++b) at[b] = static_cast<std::uint8_t>(octets[b]);
 }
 
+// A setting whose reply carries nothing but the confirmation.
+int Confirmed(const RequestKind& kind) {
+    std::uint8_t reply[kReceiveBufferSize];
+    Datagram accepted;
+    return Exchange(kind, reply, accepted) ? 1 : 0;
+}
+
 }  // namespace
 
 void SetTraceSink(TraceSink sink) { g_traceSink = sink; }
@@ -160,16 +167,8 @@ int EnableDhcp() {
     return 1;
 }
 
-int SetHostName() {
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    return Exchange(kSetHostName, reply, accepted) ? 1 : 0;
-}
+int SetHostName() { return Confirmed(kSetHostName); }
 
-int SetWorkGroup() {
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    return Exchange(kSetWorkGroup, reply, accepted) ? 1 : 0;
-}
+int SetWorkGroup() { return Confirmed(kSetWorkGroup); }
 
 }  // namespace vidudi
