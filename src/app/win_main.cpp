@@ -1,0 +1,17 @@
+// Vidudi.exe: the Windows entry point. Picks the real backends and runs the application object.
+#include <windows.h>
+
+#include "app/vidudi_app.h"
+#include "platform/single_instance.h"
+#include "protocol/network.h"
+#include "protocol/system_transport.h"
+#include "toolkit/win32/win32_toolkit.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    vidudi::toolkit::Win32Toolkit toolkit(instance);
+    vidudi::toolkit::UseBackend(&toolkit);
+    auto transport = vidudi::MakeSystemTransport();
+    vidudi::UseTransport(transport.get());
+    auto singleInstance = vidudi::platform::MakeSingleInstance();
+    return vidudi::app::CVidudiApp(*singleInstance).InitInstance();
+}
