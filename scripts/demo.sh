@@ -1,23 +1,29 @@
 #!/usr/bin/env bash
 # The demo, as root on a fresh Debian machine: installs what is missing, builds, brings up a
 # virtual LAN of network namespaces with five emulated adapters on two segments, runs
-# `vidudi list` on a client that has one interface on each segment, and tears it all down.
-# Nothing is sent on the machine's own network: everything runs inside the namespaces.
+# `vidudi list` on a client that has one interface on each segment, then opens the Windows
+# program's window under Wine on the same client: on your display when there is one (close the
+# window to end the demo), otherwise on a virtual one, saving a screenshot. Then it tears it all
+# down. Nothing is sent on the machine's own network: everything runs inside the namespaces.
 #
-#   scripts/demo.sh                   install, build the native preset, run
+#   scripts/demo.sh                   install, build the native and windows presets, run
 #   scripts/demo.sh --build-dir DIR   build the native configuration into DIR instead
 #   scripts/demo.sh --no-build        use what an earlier build left (with --build-dir too)
+#   scripts/demo.sh --no-window       only the command line
 set -euo pipefail
+user_display=${DISPLAY:-}  # the Wine set-up below clears DISPLAY
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 build_dir=build/native
 build=yes
+window=yes
 while [ $# -gt 0 ]; do
     case "$1" in
         --build-dir) build_dir=${2:?--build-dir needs a folder}; shift 2 ;;
         --no-build) build=no; shift ;;
-        *) echo "usage: scripts/demo.sh [--build-dir DIR] [--no-build]" >&2; exit 2 ;;
+        --no-window) window=no; shift ;;
+        *) echo "usage: scripts/demo.sh [--build-dir DIR] [--no-build] [--no-window]" >&2; exit 2 ;;
     esac
 done
 
@@ -36,6 +42,15 @@ if [ "$build" = yes ]; then
         cmake --preset native -B "$build_dir" >/dev/null
         cmake --build "$build_dir"
     fi
+    if [ "$window" = yes ]; then
+        cmake --preset windows >/dev/null
+        cmake --build --preset windows
+    fi
+fi
+windows_dir=$root/build/windows
+if [ "$window" = yes ] && [ ! -f "$windows_dir/src/app/Vidudi.exe" ]; then
+    echo "demo.sh: $windows_dir/src/app/Vidudi.exe is missing: build the windows preset (or --no-window)" >&2
+    exit 1
 fi
 VIDUDI=$root/$build_dir/tools/vidudi-cli/vidudi
 NAS_EMULATOR=$root/$build_dir/tools/nas-emulator/nas-emulator
@@ -73,6 +88,47 @@ vlan_client_exec "$VIDUDI" list
 status=$?
 echo
 echo "(Printer-2F answers with type codes 6 and 7, which are not a storage adapter's: not listed.)"
+
+if [ "$window" = yes ]; then
+    echo
+    echo "=== Vidudi.exe under Wine   (in the client namespace; its first search runs before the window shows)"
+    source tests/wine/wine_common.sh
+    wine_use_prefix "$windows_dir/wineprefix"
+    wine_lock_prefix
+    wine_ensure_prefix
+    on_window_exit() {
+        local code=$?
+        [ -n "${program_pid:-}" ] && kill "$program_pid" 2>/dev/null
+        wine_server_stop
+        wine_stop_xvfb
+        vlan_destroy
+        exit "$code"
+    }
+    trap on_window_exit EXIT
+    driver=(vlan_client_exec timeout -k 5 120 wine "$windows_dir/tests/wine/ui_driver/vidudi-ui-driver.exe")
+    if [ -n "$user_display" ] && DISPLAY=$user_display xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY=$user_display
+        wine_server_start vlan_client_exec
+        echo "the window opens on $DISPLAY; close it to end the demo"
+        (cd "$windows_dir/src/app" && ip netns exec "$(vlan__client)" wine Vidudi.exe)
+    else
+        wine_start_xvfb vlan_client_exec
+        wine_server_start vlan_client_exec
+        (cd "$windows_dir/src/app" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >/dev/null 2>&1 &
+        program_pid=$!
+        "${driver[@]}" --timeout 60 wait-window >/dev/null || { echo "the window did not appear" >&2; exit 1; }
+        echo "rows of the window's device list:"
+        "${driver[@]}" list-rows 1000 | tr -d '\r' | sed 's/^/  /; s/\t/  /g'
+        shot=$windows_dir/demo-window.png
+        vlan_client_exec import -window root -crop 801x592+0+0 "$shot" && echo "no display here: screenshot of the window saved to $shot"
+        "${driver[@]}" click 1009 >/dev/null
+        wait "$program_pid" 2>/dev/null
+        program_pid=""
+    fi
+    wine_server_stop
+    wine_stop_xvfb
+fi
+
 echo "=== tearing down the virtual LAN"
 vlan_destroy
 echo "done"

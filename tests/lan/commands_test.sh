@@ -13,9 +13,7 @@ if [ -n "$wine_prefix" ]; then
     source "$LAN_TESTS_DIR/../wine/wine_common.sh"
     wine_use_prefix "$wine_prefix"
     wine_lock_prefix
-    # The prefix is made once, with no network at all.
-    unshare --net bash -c ". '$LAN_TESTS_DIR/../wine/wine_common.sh'; wine_use_prefix '$WINEPREFIX';
-        trap wine_server_stop EXIT; wine_prepare_prefix" || { echo "cannot prepare $WINEPREFIX" >&2; exit 1; }
+    wine_ensure_prefix
     [ -f "$1" ] || { echo "vidudi.exe not found at '$1': build the windows preset" >&2; exit 1; }
     # lan_init wants an executable; the .exe is run by wine.
     lan_init /bin/true "$2"

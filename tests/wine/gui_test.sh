@@ -24,25 +24,19 @@ wine_require_file "$app_dir/Vidudi.exe" Vidudi.exe
 wine_require_file "$app_dir/res/Norvane_bkgnd.bmp" "the skin images beside Vidudi.exe"
 wine_require_file "$driver_dir/vidudi-ui-driver.exe" vidudi-ui-driver.exe
 [ -x "$NAS_EMULATOR" ] || wine_fail "nas-emulator not found at $NAS_EMULATOR"
-command -v Xvfb >/dev/null || wine_fail "Xvfb is not installed (apt-get install xvfb)"
 vlan_require_root
 
 wine_use_prefix "$prefix"
 wine_lock_prefix
-if [ ! -f "$WINEPREFIX/.vidudi-ready" ]; then
-    unshare --net bash -c \
-        ". '$here/wine_common.sh'; wine_use_prefix '$WINEPREFIX'; trap wine_server_stop EXIT; wine_prepare_prefix" ||
-        wine_fail "could not prepare the Wine prefix"
-fi
+wine_ensure_prefix
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vidudi-gui.XXXXXX") || wine_fail "no temporary directory"
-xvfb_pid=""
 app_pid=""
 on_exit() {
     local status=$?
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     wine_server_stop
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    wine_stop_xvfb
     if [ "$status" -ne 0 ]; then
         for log in "$work"/*.log "$work"/*.err; do
             [ -s "$log" ] && { echo "----- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
@@ -82,13 +76,7 @@ vlan_start_emulator 1 "$work/segment1.ini" "$work/segment1.log" &&
     vlan_start_emulator 2 "$work/segment2.ini" "$work/segment2.log" || wine_fail "cannot start the emulators"
 
 # An X server of our own, in the client namespace.
-display=$((90 + $$ % 400))
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-vlan_client_exec Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -S "/tmp/.X11-unix/X$display" ] || wine_fail "Xvfb did not start"
-export DISPLAY=":$display"
+wine_start_xvfb vlan_client_exec
 wine_server_start vlan_client_exec
 
 drv() { vlan_client_exec timeout -k 5 120 wine "$driver_dir/vidudi-ui-driver.exe" "$@" 2>>"$work/driver.err" | tr -d '\r'; }
@@ -159,7 +147,7 @@ read -r _ wx wy ww wh <"$work/window.txt"
 [ "$wx $wy $ww $wh" = "0 0 801 592" ] || wine_fail "the window is at $wx $wy $ww $wh, expected 0 0 801 592"
 echo "controls: every one at its place; window 801 x 592 at 0,0"
 
-vlan_client_exec env DISPLAY=":$display" import -window root "$screenshot" 2>>"$work/import.err" &&
+vlan_client_exec import -window root "$screenshot" 2>>"$work/import.err" &&
     echo "screenshot: $screenshot" || echo "screenshot: could not be taken (see import.err)" >&2
 
 # --- a second copy ends at once, silently, and the first window stays the only one

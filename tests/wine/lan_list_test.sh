@@ -34,11 +34,7 @@ wine_use_prefix "$prefix"
 wine_lock_prefix
 
 # Prefix creation runs without any network at all, before the LAN exists.
-if [ ! -f "$WINEPREFIX/.vidudi-ready" ]; then
-    unshare --net bash -c \
-        ". '$here/wine_common.sh'; wine_use_prefix '$WINEPREFIX'; trap wine_server_stop EXIT; wine_prepare_prefix" ||
-        wine_fail "could not prepare the Wine prefix"
-fi
+wine_ensure_prefix
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vidudi-wine-lan.XXXXXX") || wine_fail "no temporary directory"
 on_exit() {

@@ -7,8 +7,10 @@
 # scripts therefore never let a wineserver for the prefix start anywhere but in the namespace
 # they prepared, check that it did, and stop it before they leave.
 
+WINE_COMMON_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 WINE_SERVER_PID=
 WINE_SERVER_JOB=
+XVFB_PID=
 # A hung Windows program must fail the test before CTest's limit, so the cleanup still runs.
 WINE_PROGRAM_TIMEOUT=${WINE_PROGRAM_TIMEOUT:-120}
 
@@ -132,4 +134,31 @@ wine_require_file() {
     [ -f "$1" ] || wine_fail "$2 not found at $1; build the Windows flavour first:" \
         "cmake --preset windows && cmake --build build/windows" \
         "(or point VIDUDI_WINDOWS_BUILD_DIR at the Windows build tree)"
+}
+
+# wine_ensure_prefix: makes the locked prefix on first use, in a namespace with no network.
+wine_ensure_prefix() {
+    [ -f "$WINEPREFIX/.vidudi-ready" ] && return 0
+    unshare --net bash -c ". '$WINE_COMMON_DIR/wine_common.sh'; wine_use_prefix '$WINEPREFIX';
+        trap wine_server_stop EXIT; wine_prepare_prefix" || wine_fail "could not prepare the Wine prefix $WINEPREFIX"
+}
+
+# wine_start_xvfb [NSEXEC...]: an X server of our own, started through NSEXEC (for example
+# vlan_client_exec); sets DISPLAY and XVFB_PID. wine_stop_xvfb ends it.
+wine_start_xvfb() {
+    command -v Xvfb >/dev/null || wine_fail "Xvfb is not installed (apt-get install xvfb)"
+    local display=$((90 + $$ % 400)) tries
+    while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+    "$@" Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for tries in $(seq 100); do [ -S "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+    [ -S "/tmp/.X11-unix/X$display" ] || wine_fail "Xvfb did not start"
+    export DISPLAY=":$display"
+}
+
+wine_stop_xvfb() {
+    [ -n "$XVFB_PID" ] || return 0
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
 }
