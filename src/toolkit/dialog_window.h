@@ -28,6 +28,8 @@ public:
     virtual FontSpec Font(int id) const = 0;
     virtual void SetFocus(int id) = 0;
     virtual int FocusedControl() const = 0;
+    // The most characters an edit control takes.
+    virtual void LimitText(int id, int characters) = 0;
     // Asks for a repaint (with erase); id 0 is the whole window.
     virtual void Invalidate(int id) = 0;
     // The visible child at a point of the client area: its id, 0 for the dialog itself, -1

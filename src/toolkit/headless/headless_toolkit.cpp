@@ -39,9 +39,8 @@ bool ReadWhole(const std::string& path, std::string& bytes) {
 
 class HeadlessPaint final : public PaintContext {
 public:
-    explicit HeadlessPaint(HeadlessDialog& window, HeadlessToolkit& toolkit, bool failRendering,
-                           std::vector<std::string>& pictures)
-        : window_(window), toolkit_(toolkit), failRendering_(failRendering), pictures_(pictures) {}
+    HeadlessPaint(HeadlessToolkit& toolkit, bool failRendering, std::vector<std::string>& pictures)
+        : toolkit_(toolkit), failRendering_(failRendering), pictures_(pictures) {}
 
     void DrawIconCentered(int /*iconResource*/) override { pictures_.push_back("<icon>"); }
 
@@ -55,7 +54,6 @@ public:
     }
 
 private:
-    HeadlessDialog& window_;
     HeadlessToolkit& toolkit_;
     bool failRendering_;
     std::vector<std::string>& pictures_;
@@ -163,7 +161,9 @@ void HeadlessDialog::ChooseComboItem(int id, int index) {
 void HeadlessDialog::TypeText(int id, const std::string& text) {
     if (!Reachable(id)) return;
     SetFocus(id);
-    State(id).text = text;
+    // The edit takes no more characters than its limit, as a user typing into it finds.
+    const int limit = State(id).limit;
+    State(id).text = limit < 0 ? text : text.substr(0, static_cast<std::size_t>(limit));
 }
 
 void HeadlessDialog::TypeAddress(int id, const std::string& fields) {
@@ -205,7 +205,7 @@ void HeadlessDialog::SystemMenuCommand(int command) {
 void HeadlessDialog::Minimize(bool minimized) { minimized_ = minimized; }
 
 void HeadlessDialog::Paint() {
-    HeadlessPaint paint(*this, toolkit_, failRendering_, pictures_);
+    HeadlessPaint paint(toolkit_, failRendering_, pictures_);
     dialog_.OnPaint(paint);
     DrainPosted();
 }

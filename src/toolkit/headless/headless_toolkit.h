@@ -80,6 +80,7 @@ public:
     FontSpec Font(int id) const override;
     void SetFocus(int id) override;
     int FocusedControl() const override { return focus_; }
+    void LimitText(int id, int characters) override { State(id).limit = characters; }
     void Invalidate(int id) override;
     int ControlAt(Point client) const override;
     Point ScreenToClient(Point screen) const override;
@@ -130,6 +131,7 @@ private:
         bool visible = true;
         bool enabled = true;
         std::string text;
+        int limit = -1;  // edits: most characters taken, -1 no limit
         Rect rect;
         FontSpec font;
         // list views

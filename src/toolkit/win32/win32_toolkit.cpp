@@ -158,6 +158,7 @@ public:
     FontSpec Font(int id) const override;
     void SetFocus(int id) override { ::SetFocus(Item(id)); }
     int FocusedControl() const override;
+    void LimitText(int id, int characters) override;
     void Invalidate(int id) override { InvalidateRect(Item(id), nullptr, TRUE); }
     int ControlAt(Point client) const override;
     Point ScreenToClient(Point screen) const override;
@@ -344,6 +345,10 @@ FontSpec Win32Window::Font(int id) const {
         if (font.second == current) return font.first;
     }
     return {};  // the template's font, not one the program asked for
+}
+
+void Win32Window::LimitText(int id, int characters) {
+    Send(Item(id), EM_LIMITTEXT, static_cast<WPARAM>(characters));
 }
 
 int Win32Window::FocusedControl() const {
