@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include "app/vidudi_app.h"
+#include "platform/services.h"
 #include "platform/single_instance.h"
+#include "platform/win32/win32_services.h"
 #include "protocol/network.h"
 #include "protocol/system_transport.h"
 #include "toolkit/win32/win32_toolkit.h"
@@ -12,6 +14,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     vidudi::toolkit::UseBackend(&toolkit);
     auto transport = vidudi::MakeSystemTransport();
     vidudi::UseTransport(transport.get());
+    vidudi::platform::UseServices(vidudi::platform::Win32Services());
     auto singleInstance = vidudi::platform::MakeSingleInstance();
     return vidudi::app::CVidudiApp(*singleInstance).InitInstance();
 }

@@ -5,13 +5,12 @@
 #include <ostream>
 #include <string>
 
+#include "toolkit/toolkit_types.h"
+
 namespace vidudi {
 
-enum class MessageIcon {
-    Information,  // MB_ICONINFORMATION
-    Warning,      // MB_ICONEXCLAMATION
-    Error,        // MB_ICONERROR
-};
+// The icons of the program's message boxes; rule messages use them too.
+using toolkit::MessageIcon;
 
 struct RuleMessage {
     std::string text;     // finished text, labels already in place

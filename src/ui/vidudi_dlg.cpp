@@ -1,13 +1,22 @@
 #include "ui/vidudi_dlg.h"
 
+#include <cstring>
 #include <set>
 #include <string>
 
+#include "config/device_rows.h"
+#include "config/device_setting.h"
+#include "config/ip_setting.h"
+#include "config/selection.h"
+#include "drives/drive_table.h"
 #include "protocol/device_table.h"
 #include "protocol/discovery.h"
 #include "protocol/network.h"
+#include "protocol/request_buffers.h"
+#include "protocol/requests.h"
 #include "resource.h"
 #include "ui/about_dlg.h"
+#include "ui/parse_ipv4.h"
 #include "ui/skin.h"
 
 namespace vidudi::ui {
@@ -23,7 +32,6 @@ int g_nHoverCtrlId = 0;
 
 namespace {
 
-constexpr char kProductTitle[] = "Norvane Vidudi";
 constexpr char kBackgroundPicture[] = "res\\Norvane_bkgnd.bmp";
 constexpr int kWindowWidth = 801;
 constexpr int kWindowHeight = 592;
@@ -129,6 +137,11 @@ bool CVidudiDlg::OnInitDialog() {
     BitmapButtonItem(IDC_MODIFY_IP).LoadFace(IDB_MODIFY);
     g_nHoverCtrlId = 0;
     SetUpListViews();
+    toolkit::ComboBox dhcp = ComboBoxItem(IDC_DHCP);
+    dhcp.Add("Disable");
+    dhcp.Add("Enable");
+    RefreshDriveTable();
+    FillDriveLetterCombo(ComboBoxItem(IDC_DRIVE_LETTER));
     OnRefresh();
     m_bDeviceChosen = false;
     return true;
@@ -155,8 +168,11 @@ void CVidudiDlg::SetUpListViews() {
 }
 
 void CVidudiDlg::OnCommand(int id, int notification) {
+    if (id == IDC_DHCP && notification == toolkit::kComboSelChange) config::OnDhcpSelChange(window());
     if (notification != toolkit::kButtonClicked) return;
     switch (id) {
+        case IDC_MODIFY_IP: config::OnModifyIP(*this, m_bDeviceChosen); break;
+        case IDC_MODIFY_DEVICE: config::OnModifyDevice(*this, m_bDeviceChosen); break;
         case IDC_REFRESH: OnRefresh(); break;
         case IDC_EXIT: OnExit(); break;
         case IDC_FIND_DEVICE: OnFindDevice(); break;
@@ -204,15 +220,73 @@ void CVidudiDlg::OnRefresh() {
     Item(IDC_REFRESH).Enable(true);
     DrawSkinImage(IDC_REFRESH, false);
 
-    int row = 0;
-    for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next, ++row) {
-        devices.InsertItem(row, "");
-        devices.SetItemText(row, 0, entry->name);
-        devices.SetItemText(row, 1, entry->address);
-        devices.SetItemText(row, 2, entry->netmask);
-        devices.SetItemText(row, 3, entry->gateway);
-    }
+    config::FillDeviceRows(window());
     m_bDeviceChosen = false;
+}
+
+void CVidudiDlg::OnNotify(int id, int code) {
+    if (id == IDC_DEVICE_LIST && code == toolkit::kListClick) OnClickDeviceList();
+}
+
+void CVidudiDlg::OnClickDeviceList() {
+    toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
+    const int start = devices.SelectionMark();
+    m_bDeviceChosen = true;
+    devices.SetFocus();
+    RefreshDriveTable();
+    toolkit::ComboBox letters = ComboBoxItem(IDC_DRIVE_LETTER);
+    letters.ResetContent();
+    FillDriveLetterCombo(letters);
+
+    const int rows = devices.ItemCount();
+    if (start < 0 || start >= rows) return;
+    for (int row = start; row < rows; ++row) {
+        if (!devices.IsSelected(row)) continue;
+        const std::string address = devices.ItemText(row, 1);
+        CopyText(g_szTargetIP, address.c_str());
+        std::uint32_t parsed = 0;
+        std::uint8_t octets[4] = {};
+        if (ParseIPv4Address(address.c_str(), &parsed)) std::memcpy(octets, &parsed, 4);
+        IpAddressItem(IDC_IP_ADDRESS).SetAddress(octets);
+
+        int iface = -1;
+        for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
+            if (address != entry->address) continue;  // the later of two equal addresses decides
+            iface = entry->iface;
+            const bool dhcp = entry->dhcp[0] == '1';
+            ComboBoxItem(IDC_DHCP).Select(dhcp ? 1 : 0);
+            for (int id : {IDC_IP_ADDRESS, IDC_GATEWAY, IDC_NETMASK}) Item(id).Enable(!dhcp);
+            Item(IDC_HOST_NAME).SetText(entry->name);
+        }
+        GetWorkGroup();
+        Item(IDC_WORK_GROUP).SetText(g_szWorkGroup);
+        SetAddressField(IDC_NETMASK, devices.ItemText(row, 2));
+
+        // Mount, Unmount and the web page only for a device in the subnet of the local address
+        // that reached it; a device no longer in the table is not reachable that way either.
+        std::uint8_t device[4], mask[4];
+        IpAddressItem(IDC_IP_ADDRESS).GetAddress(device);
+        IpAddressItem(IDC_NETMASK).GetAddress(mask);
+        std::uint32_t local = 0;
+        bool sameSubnet = iface >= 0 && iface < g_nLocalAddressCount && ParseIPv4Address(LocalAddressTable[iface], &local);
+        std::uint8_t localBytes[4];
+        std::memcpy(localBytes, &local, 4);
+        for (int b = 0; b < 4 && sameSubnet; ++b) sameSubnet = (device[b] & mask[b]) == (localBytes[b] & mask[b]);
+        for (int id : {IDC_MOUNT, IDC_UNMOUNT, IDC_CONFIGURATION}) Item(id).Enable(sameSubnet);
+
+        SetAddressField(IDC_GATEWAY, devices.ItemText(row, 3));
+        GetShareList();
+        config::g_strSelectedName = devices.ItemText(row, 0);
+        CopyText(config::g_szSelectedIP, devices.ItemText(row, 1).c_str());
+        FillShareRows(ListViewItem(IDC_SHARE_LIST), config::g_strSelectedName, config::g_szSelectedIP, true);
+    }
+}
+
+void CVidudiDlg::SetAddressField(int id, const std::string& text) {
+    std::uint32_t parsed = 0;
+    std::uint8_t octets[4] = {};
+    if (ParseIPv4Address(text.c_str(), &parsed)) std::memcpy(octets, &parsed, 4);
+    IpAddressItem(id).SetAddress(octets);
 }
 
 void CVidudiDlg::OnExit() {
@@ -247,26 +321,11 @@ void CVidudiDlg::SetHoverBitmaps(int id, bool hover) {
     button.Invalidate();
 }
 
-void CVidudiDlg::ReportPicture(PictureOutcome outcome) {
-    // Each failure is told once per run: a message box over the window causes a new paint when
-    // it closes, which would fail and ask again for ever.
-    const char* text = nullptr;
-    switch (outcome) {
-        case PictureOutcome::CannotOpen: text = "Can't   Open   Image   File!"; break;
-        case PictureOutcome::CannotLoad: text = "Error   Loading   Picture   From   Stream!"; break;
-        case PictureOutcome::CannotRender: text = "Failed   To   Render   The   picture!"; break;
-        case PictureOutcome::Drawn:
-        case PictureOutcome::OutOfMemory: return;  // no memory: skipped without a word
-    }
-    if (!m_reportedPictures.insert(outcome).second) return;
-    MessageBox(text, kProductTitle, MessageIcon::Warning);
-}
-
 void CVidudiDlg::OnPaint(toolkit::PaintContext& paint) {
     if (window().IsMinimized()) {
         paint.DrawIconCentered(m_hIcon);
     } else {
-        ReportPicture(paint.DrawPictureFile(kBackgroundPicture));
+        m_pictureReport.Report(window(), paint.DrawPictureFile(kBackgroundPicture));
     }
     for (int id : kBarButtons) DrawSkinImage(id, false);
     DrawSkinImage(SectionButton(m_nSection), true);

@@ -2,8 +2,9 @@
 // The main window: one dialog holding the controls of every section; the section bar on the
 // left chooses which of them show.
 #include <optional>
-#include <set>
+#include <string>
 
+#include "config/picture_report.h"
 #include "toolkit/dialog.h"
 
 namespace vidudi::ui {
@@ -23,7 +24,10 @@ public:
     bool PreTranslateMessage(const toolkit::InputMessage& message) override;
     std::optional<toolkit::ControlColors> OnCtlColor(int id) override;
 
+    void OnNotify(int id, int code) override;
+
     void OnRefresh();
+    void OnClickDeviceList();
     void OnExit();
     void OnFindDevice();
     void OnDeviceSetting();
@@ -41,13 +45,13 @@ private:
     void SetFonts();
     void SetUpListViews();
     void DrawSkinImage(int id, bool highlighted);
+    // Puts a dotted address text into an address field.
+    void SetAddressField(int id, const std::string& text);
     void SetHoverBitmaps(int id, bool hover);
     // The control under a screen point, or -1 outside the client area.
     int ControlUnder(toolkit::Point screen);
-    void ReportPicture(toolkit::PictureOutcome outcome);
 
-    // Picture failures already told in this run.
-    std::set<toolkit::PictureOutcome> m_reportedPictures;
+    config::PictureReport m_pictureReport;
 };
 
 // Id of the main-window control under the pointer (0: none), for the hover faces.

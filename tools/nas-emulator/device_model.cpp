@@ -148,6 +148,7 @@ std::vector<OutgoingDatagram> EmulatedDevice::AnswerQuery(const std::uint8_t* da
 
 std::vector<OutgoingDatagram> EmulatedDevice::AnswerSetting(const std::uint8_t* data,
                                                             std::size_t length) {
+    if (config_.faults.ignoreSettings) return {};
     std::uint8_t address[4];
     if (length < kSettingPayload || !ParseDotted(config_.address, address) ||
         std::memcmp(data + kAddress, address, 4) != 0) {

@@ -14,6 +14,7 @@ struct DeviceFaults {
     int replyDelayMs = 0;             // every reply leaves this long after the request
     bool answerOneCopy = false;       // answer only the first of the repeated discovery requests
     bool noReply = false;             // receive and log, never answer
+    bool ignoreSettings = false;      // answers queries, but takes and confirms no setting
     bool replyFromOldAddressFirst = false;  // after a static change, first an op-6 from the old address
     int floodOtherOps = 0;            // before each reply, this many datagrams of other op codes
     bool foreignTag = false;          // replies carry another instance's tag

@@ -188,6 +188,8 @@ private:
             if (!ParseYesNo(value, faults.answerOneCopy)) return Fail(key + " must be yes or no");
         } else if (key == "no-reply") {
             if (!ParseYesNo(value, faults.noReply)) return Fail(key + " must be yes or no");
+        } else if (key == "ignore-settings") {
+            if (!ParseYesNo(value, faults.ignoreSettings)) return Fail(key + " must be yes or no");
         } else if (key == "reply-from-old-address-first") {
             if (!ParseYesNo(value, faults.replyFromOldAddressFirst)) return Fail(key + " must be yes or no");
         } else if (key == "flood-other-ops") {

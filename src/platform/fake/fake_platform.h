@@ -1,8 +1,13 @@
 #pragma once
 // Stand-ins for the Windows services, for tests and for programs that do not need the real ones.
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "platform/services.h"
 #include "platform/single_instance.h"
 
 namespace vidudi::platform {
@@ -18,5 +23,115 @@ public:
 private:
     static std::set<std::string>& HeldNames();
 };
+
+class FakeVersionSource final : public VersionSource {
+public:
+    std::optional<VersionRecord> Read() override { return record; }
+    // Nothing: the system call fails. Starts as Windows 7 SP1.
+    std::optional<VersionRecord> record = VersionRecord{2, 6, 1, 7601};
+};
+
+class FakeUserNames final : public UserNames {
+public:
+    // A name of 128 characters or more does not fit the system's buffer and fails, as it does
+    // there.
+    std::optional<std::string> LoggedOnUser() override;
+    std::optional<std::string> name = std::string("Operator");
+};
+
+// Windows-1252, the ANSI code page of Western European systems, with '?' for every character
+// it lacks: tests see the real bytes a Western system gives.
+class FakeTextConversion final : public TextConversion {
+public:
+    std::string Utf8ToAnsi(std::string_view utf8) override;
+};
+
+// The system's network connections by drive letter, as the connection functions treat them.
+// Local names are drive letters with a colon, in either case; anything else is refused.
+class FakeNetworkConnections final : public NetworkConnections {
+public:
+    struct Call {
+        enum class Kind { RemoteName, Connect, Disconnect };
+        Kind kind = Kind::RemoteName;
+        std::string localName;  // as passed; for Disconnect the name passed
+        std::string remoteName;
+        std::string password;
+        std::string user;
+        std::uint32_t flags = 0;
+        bool force = false;
+        bool succeeded = false;
+    };
+    struct Credentials {
+        std::string user;
+        std::string password;
+        bool operator==(const Credentials&) const = default;
+    };
+
+    std::optional<std::string> RemoteName(const std::string& localName) override;
+    // Fails for a letter that is still connected, a refused attempt, credentials other than
+    // the accepted ones (an interactive attempt then uses the prompt's answer, if any), and a
+    // share that the network does not offer.
+    bool Connect(const ConnectionRequest& request) override;
+    // Fails for a letter that is not connected, and without `force` for a busy one.
+    bool Disconnect(const std::string& name, std::uint32_t flags, bool force) override;
+
+    // The world as the test sets it up: connections made outside the program (any remote
+    // text, even one the program cannot split), open files on a letter.
+    void SetConnection(const std::string& localName, const std::string& remoteName);
+    void SetBusy(const std::string& localName, bool busy);
+    // The next `count` connect calls fail whatever they ask.
+    void RefuseConnects(int count) { refuseConnects_ = count; }
+    // From now on only these credentials connect.
+    void AcceptOnly(const Credentials& credentials) { accepted_ = credentials; }
+    // What the user types when an interactive attempt lets the system ask; nothing: the user
+    // cancels the system's prompt.
+    void AnswerPrompt(std::optional<Credentials> answer) { promptAnswer_ = std::move(answer); }
+    // Only these remote names exist (compared ignoring case); never called: every name exists.
+    void OfferShares(std::set<std::string> remoteNames);
+
+    // What happened.
+    std::optional<std::string> ConnectionOf(const std::string& localName) const;
+    const std::map<char, std::string>& connections() const { return connections_; }
+    const std::vector<Call>& calls() const { return calls_; }
+    int CountCalls(Call::Kind kind) const;
+    void ClearCalls() { calls_.clear(); }
+
+private:
+    bool ShareExists(const std::string& remoteName) const;
+    std::map<char, std::string> connections_;  // by upper-case letter
+    std::set<char> busy_;
+    int refuseConnects_ = 0;
+    std::optional<Credentials> accepted_;
+    std::optional<Credentials> promptAnswer_;
+    std::optional<std::set<std::string>> offered_;  // upper-cased
+    std::vector<Call> calls_;
+};
+
+// Drive types by letter; a letter connected in `connections` (if given) is a network drive,
+// any other letter has nothing behind it.
+class FakeDriveTypes final : public DriveTypes {
+public:
+    explicit FakeDriveTypes(const FakeNetworkConnections* connections = nullptr) : connections_(connections) {}
+    DriveType TypeOf(const std::string& drive) override;
+    void Set(char letter, DriveType type);
+    void Clear() { types_.clear(); }
+
+private:
+    const FakeNetworkConnections* connections_;
+    std::map<char, DriveType> types_;
+};
+
+// One of each fake, wired together; `services()` is what UseServices takes.
+struct FakePlatform {
+    FakeVersionSource version;
+    FakeNetworkConnections connections;
+    FakeDriveTypes driveTypes{&connections};
+    FakeTextConversion text;
+    FakeUserNames users;
+    Services services() { return Services{&version, &connections, &driveTypes, &text, &users}; }
+};
+
+// Reads a drive letter from "x:" or "x:\" (upper-cased); 0 for anything else.
+char DriveLetterOf(const std::string& name);
 
 }  // namespace vidudi::platform

@@ -61,6 +61,12 @@ private:
 
 }  // namespace
 
+std::ostream& operator<<(std::ostream& out, const RecordedMessageBox& message) {
+    static const char* const kIcons[] = {"information", "warning", "error"};
+    return out << "[" << message.dialog << "] \"" << message.text << "\" (" << message.caption << ", "
+               << kIcons[static_cast<int>(message.icon)] << ")";
+}
+
 HeadlessDialog::HeadlessDialog(HeadlessToolkit& toolkit, Dialog& dialog, const DialogTemplate& layout)
     : toolkit_(toolkit), dialog_(dialog), caption_(layout.caption) {
     const Rect pixels = UnitsToPixels(layout.units);

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <memory>
 #include <set>
 #include <string>
@@ -25,6 +26,9 @@ struct RecordedMessageBox {
     MessageIcon icon = MessageIcon::Information;
     bool operator==(const RecordedMessageBox&) const = default;
 };
+
+// For test failure output.
+std::ostream& operator<<(std::ostream& out, const RecordedMessageBox& message);
 
 class HeadlessDialog final : public DialogWindow {
 public:

@@ -136,7 +136,9 @@ check "address" 0 "" -- ip 1010 10.77.1.20
 check "address text" 0 "visible=1 enabled=1 180 174 150 18 text=10.77.1.20" -- control 1010
 check "blank fields" 0 "" -- ip 1010 10..1.
 check "blank fields text" 0 "visible=1 enabled=1 180 174 150 18 text=10..1." -- control 1010
-check "all blank" 0 "" -- ip 1010 ""
+# "..." rather than "": an empty argument does not always survive Wine's command line (it is
+# lost when standard input is not a terminal).
+check "all blank" 0 "" -- ip 1010 ...
 check "all blank text" 0 "visible=1 enabled=1 180 174 150 18 text=" -- control 1010
 check "bad address" 2 "" -- ip 1010 300.1.1.1
 

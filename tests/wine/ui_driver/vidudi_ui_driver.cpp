@@ -34,7 +34,7 @@
 //                            view first if it is not)
 //   select ID INDEX          chooses item INDEX of combo box ID and tells the window
 //   type ID TEXT             sets the text of edit ID
-//   ip ID A.B.C.D            sets IP-address control ID; blank fields stay empty ("10..1." or "")
+//   ip ID A.B.C.D            sets IP-address control ID; blank fields stay empty ("10..1.", "..." all blank)
 //   key ID VK                key down and up of virtual key VK to control ID (0: the window)
 //   syscommand N             system-menu command N (16: about entry, 0xF060: close)
 //   messagebox               waits for a message box of the program: caption=... and text=...
@@ -742,7 +742,7 @@ int Driver::type(int id, const std::string& text) {
 }
 
 int Driver::set_address(int id, const std::string& address) {
-  // Four fields, each empty (blank) or 0..255: "10.77.1.20", "10..1.", "" (all blank).
+  // Four fields, each empty (blank) or 0..255: "10.77.1.20", "10..1.", "..." or "" (all blank).
   std::vector<std::string> fields(1);
   for (char c : address) {
     if (c == '.') {

@@ -1,0 +1,19 @@
+#include "config/picture_report.h"
+
+namespace vidudi::config {
+
+void PictureReport::Report(toolkit::DialogWindow& window, toolkit::PictureOutcome outcome) {
+    using toolkit::PictureOutcome;
+    const char* text = nullptr;
+    switch (outcome) {
+        case PictureOutcome::CannotOpen: text = "Can't   Open   Image   File!"; break;
+        case PictureOutcome::CannotLoad: text = "Error   Loading   Picture   From   Stream!"; break;
+        case PictureOutcome::CannotRender: text = "Failed   To   Render   The   picture!"; break;
+        case PictureOutcome::Drawn:
+        case PictureOutcome::OutOfMemory: return;  // no memory for the copy: skipped without a word
+    }
+    if (!reported_.insert(outcome).second) return;
+    window.MessageBox(text, "Norvane Vidudi", toolkit::MessageIcon::Warning);
+}
+
+}  // namespace vidudi::config

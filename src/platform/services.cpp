@@ -1,0 +1,76 @@
+#include "platform/services.h"
+
+namespace vidudi::platform {
+
+namespace {
+
+// What a program without the real services sees: every call fails, so every caller takes
+// its "the system did not tell" path.
+class NullVersionSource final : public VersionSource {
+public:
+    std::optional<VersionRecord> Read() override { return std::nullopt; }
+};
+
+class NullUserNames final : public UserNames {
+public:
+    std::optional<std::string> LoggedOnUser() override { return std::nullopt; }
+};
+
+class NullNetworkConnections final : public NetworkConnections {
+public:
+    std::optional<std::string> RemoteName(const std::string&) override { return std::nullopt; }
+    bool Connect(const ConnectionRequest&) override { return false; }
+    bool Disconnect(const std::string&, std::uint32_t, bool) override { return false; }
+};
+
+class NullDriveTypes final : public DriveTypes {
+public:
+    DriveType TypeOf(const std::string&) override { return DriveType::Unknown; }
+};
+
+// A code page with nothing beyond ASCII: every other character is one '?'.
+class AsciiTextConversion final : public TextConversion {
+public:
+    std::string Utf8ToAnsi(std::string_view utf8) override {
+        std::string ansi;
+        for (const char c : utf8) {
+            if (ansi.size() == kMaxAnsiTextLength) break;
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x80) {
+                ansi.push_back(c);
+            } else if ((byte & 0xC0) != 0x80) {  // the first byte of a character
+                ansi.push_back('?');
+            }
+        }
+        return ansi;
+    }
+};
+
+NullVersionSource nullVersion;
+NullUserNames nullUsers;
+NullNetworkConnections nullConnections;
+NullDriveTypes nullDriveTypes;
+AsciiTextConversion asciiText;
+
+Services WithNullServices(const Services& given) {
+    return Services{
+        given.version ? given.version : &nullVersion,
+        given.connections ? given.connections : &nullConnections,
+        given.driveTypes ? given.driveTypes : &nullDriveTypes,
+        given.text ? given.text : &asciiText,
+        given.users ? given.users : &nullUsers,
+    };
+}
+
+Services& Current() {
+    static Services current = WithNullServices({});
+    return current;
+}
+
+}  // namespace
+
+void UseServices(const Services& services) { Current() = WithNullServices(services); }
+
+const Services& CurrentServices() { return Current(); }
+
+}  // namespace vidudi::platform

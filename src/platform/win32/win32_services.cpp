@@ -1,0 +1,10 @@
+#include "platform/win32/win32_services.h"
+
+namespace vidudi::platform {
+
+Services Win32Services() {
+    return Services{&Win32VersionSource(), &Win32NetworkConnections(), &Win32DriveTypes(), &Win32TextConversion(),
+                    &Win32UserNames()};
+}
+
+}  // namespace vidudi::platform

@@ -1,0 +1,15 @@
+#pragma once
+// The real Windows services, for the program's start-up: UseServices(Win32Services()).
+#include "platform/services.h"
+
+namespace vidudi::platform {
+
+VersionSource& Win32VersionSource();
+UserNames& Win32UserNames();
+TextConversion& Win32TextConversion();
+NetworkConnections& Win32NetworkConnections();
+DriveTypes& Win32DriveTypes();
+
+Services Win32Services();
+
+}  // namespace vidudi::platform

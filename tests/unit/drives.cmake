@@ -1,0 +1,18 @@
+# The Windows version name, the drive table and the fake services they are tested with.
+add_executable(drives_unit_tests
+  ${CMAKE_CURRENT_LIST_DIR}/windows_version_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/drive_table_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fake_platform_test.cpp)
+vidudi_target_defaults(drives_unit_tests)
+target_link_libraries(drives_unit_tests PRIVATE vidudi_drives vidudi_platform_fake GTest::gtest_main)
+add_test(NAME unit.drives COMMAND drives_unit_tests)
+set_tests_properties(unit.drives PROPERTIES LABELS unit)
+
+if(WIN32)
+  # Prints the version name through the real system call; the wine tier runs it under each
+  # version Wine can pretend to be (tests/wine/windows_version_test.sh).
+  add_executable(windows_version_probe ${PROJECT_SOURCE_DIR}/tests/wine/windows_version_probe.cpp)
+  vidudi_target_defaults(windows_version_probe)
+  target_link_libraries(windows_version_probe PRIVATE vidudi_drives vidudi_platform_win32)
+  set_target_properties(windows_version_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/wine)
+endif()
