@@ -3,7 +3,7 @@
 #include "config/ip_setting.h"
 #include "config/login_dlg.h"
 #include "config/name_rules.h"
-#include "config/selection.h"
+#include "drives/selection.h"
 #include "protocol/request_buffers.h"
 #include "protocol/requests.h"
 #include "resource.h"

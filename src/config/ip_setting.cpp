@@ -5,7 +5,7 @@
 #include "config/address_rules.h"
 #include "config/device_rows.h"
 #include "config/login_dlg.h"
-#include "config/selection.h"
+#include "drives/selection.h"
 #include "drives/drive_table.h"
 #include "protocol/device_return.h"
 #include "protocol/device_table.h"

@@ -28,6 +28,22 @@ public:
     DriveType TypeOf(const std::string&) override { return DriveType::Unknown; }
 };
 
+class NullReachabilityProbe final : public ReachabilityProbe {
+public:
+    bool CanConnect(const std::string&) override { return false; }
+};
+
+class NullRegistry final : public Registry {
+public:
+    std::string ReadString(RegistryRoot, const std::string&, const std::string&) override { return {}; }
+};
+
+class NullCommandLauncher final : public CommandLauncher {
+public:
+    int WinExec(const std::string&, int) override { return kWinExecNoResources; }
+    bool OpenUrl(const std::string&) override { return false; }
+};
+
 // A code page with nothing beyond ASCII: every other character is one '?'.
 class AsciiTextConversion final : public TextConversion {
 public:
@@ -51,6 +67,9 @@ NullUserNames nullUsers;
 NullNetworkConnections nullConnections;
 NullDriveTypes nullDriveTypes;
 AsciiTextConversion asciiText;
+NullReachabilityProbe nullReachability;
+NullRegistry nullRegistry;
+NullCommandLauncher nullLauncher;
 
 Services WithNullServices(const Services& given) {
     return Services{
@@ -59,6 +78,9 @@ Services WithNullServices(const Services& given) {
         given.driveTypes ? given.driveTypes : &nullDriveTypes,
         given.text ? given.text : &asciiText,
         given.users ? given.users : &nullUsers,
+        given.reachability ? given.reachability : &nullReachability,
+        given.registry ? given.registry : &nullRegistry,
+        given.launcher ? given.launcher : &nullLauncher,
     };
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 // The Windows services the program uses, reachable from one place. The program installs the
 // real ones at start-up and tests install fakes; a service nobody installed is a null one that
-// fails every call (no version, no user, no connections, unknown drive types, ASCII only).
+// fails every call (no version, no user, no connections, unknown drive types, ASCII only, no
+// device reachable, no registry values, nothing started).
+#include "platform/command_launcher.h"
 #include "platform/drive_types.h"
 #include "platform/network_connections.h"
+#include "platform/reachability_probe.h"
+#include "platform/registry.h"
 #include "platform/text_conversion.h"
 #include "platform/user_names.h"
 #include "platform/version_source.h"
@@ -17,6 +21,9 @@ struct Services {
     DriveTypes* driveTypes = nullptr;
     TextConversion* text = nullptr;
     UserNames* users = nullptr;
+    ReachabilityProbe* reachability = nullptr;
+    Registry* registry = nullptr;
+    CommandLauncher* launcher = nullptr;
 };
 
 // Members left null get the null service.

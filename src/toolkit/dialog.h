@@ -79,6 +79,14 @@ public:
     bool IsSelected(int row) const { return window_->ListIsSelected(id_, row); }
     void Select(int row) { window_->ListSelect(id_, row); }
     int TopIndex() const { return window_->ListTopIndex(id_); }
+    // The row a command acts on: the first selected row from the top visible row down. A
+    // selected row scrolled out of view above is not seen. -1: none.
+    int SelectedRowFromTop() const {
+        for (int row = TopIndex(); row < ItemCount(); ++row) {
+            if (IsSelected(row)) return row;
+        }
+        return -1;
+    }
 };
 
 class ComboBox : public Control {

@@ -7,8 +7,13 @@
 #include "config/device_rows.h"
 #include "config/device_setting.h"
 #include "config/ip_setting.h"
-#include "config/selection.h"
+#include "drives/selection.h"
+#include "config/login_dlg.h"
 #include "drives/drive_table.h"
+#include "drives/map_drive.h"
+#include "drives/reachability.h"
+#include "drives/selection.h"
+#include "drives/web_page.h"
 #include "protocol/device_table.h"
 #include "protocol/discovery.h"
 #include "protocol/network.h"
@@ -173,6 +178,16 @@ void CVidudiDlg::OnCommand(int id, int notification) {
     switch (id) {
         case IDC_MODIFY_IP: config::OnModifyIP(*this, m_bDeviceChosen); break;
         case IDC_MODIFY_DEVICE: config::OnModifyDevice(*this, m_bDeviceChosen); break;
+        case IDC_MOUNT:
+            OnMount(*this, {[this] { return CheckDeviceReachable(); },
+                            [this] {
+                                config::g_nLoginMode = 0;
+                                config::CLoginDlg login;
+                                login.DoModal(this);
+                            }});
+            break;
+        case IDC_UNMOUNT: OnUnmount(*this); break;
+        case IDC_CONFIGURATION: OnConfiguration(); break;
         case IDC_REFRESH: OnRefresh(); break;
         case IDC_EXIT: OnExit(); break;
         case IDC_FIND_DEVICE: OnFindDevice(); break;
@@ -276,10 +291,33 @@ void CVidudiDlg::OnClickDeviceList() {
 
         SetAddressField(IDC_GATEWAY, devices.ItemText(row, 3));
         GetShareList();
-        config::g_strSelectedName = devices.ItemText(row, 0);
-        CopyText(config::g_szSelectedIP, devices.ItemText(row, 1).c_str());
-        FillShareRows(ListViewItem(IDC_SHARE_LIST), config::g_strSelectedName, config::g_szSelectedIP, true);
+        g_strSelectedName = devices.ItemText(row, 0);
+        CopyText(g_szSelectedIP, devices.ItemText(row, 1).c_str());
+        FillShareRows(ListViewItem(IDC_SHARE_LIST), g_strSelectedName, g_szSelectedIP, true);
     }
+}
+
+void CVidudiDlg::OnConfiguration() {
+    const toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
+    const int row = devices.SelectedRowFromTop();
+    if (row < 0) {
+        MessageBox("Please select a device to configure.", "Warning", MessageIcon::Warning);
+        return;
+    }
+    CopyText(g_szSelectedIP, devices.ItemText(row, 1).c_str());
+    if (!CheckDeviceReachable()) return;
+    OpenWebPage(g_szSelectedIP);
+}
+
+bool CVidudiDlg::CheckDeviceReachable() {
+    StartDeviceProbe(g_szSelectedIP);
+    if (AwaitProbeVerdict(Pause)) return true;
+    MessageBox("Device is no longer available.", "Warning", MessageIcon::Warning);
+    RefreshDriveTable();
+    FillDriveLetterCombo(ComboBoxItem(IDC_DRIVE_LETTER));
+    OnRefresh();
+    m_bDeviceChosen = false;
+    return false;
 }
 
 void CVidudiDlg::SetAddressField(int id, const std::string& text) {

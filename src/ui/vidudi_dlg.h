@@ -28,6 +28,11 @@ public:
 
     void OnRefresh();
     void OnClickDeviceList();
+    // Probes the chosen device (g_szSelectedIP); when it does not answer, says so and searches
+    // again.
+    bool CheckDeviceReachable();
+    // Opens the chosen device's web page in the default browser.
+    void OnConfiguration();
     void OnExit();
     void OnFindDevice();
     void OnDeviceSetting();

@@ -2,7 +2,7 @@
 // on the headless window, the simulated LAN and the fake platform.
 #include <gtest/gtest.h>
 
-#include "config/selection.h"
+#include "drives/selection.h"
 #include "support/program_fixture.h"
 
 namespace vidudi {
@@ -75,8 +75,8 @@ TEST_F(SettingsTest, AClickLoadsTheDeviceIntoEverySection) {
         EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 0), "public");
         EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 1), "G:");  // two letters: the higher
         EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 1, 1), "");
-        EXPECT_EQ(config::g_strSelectedName, "NAS-Open");
-        EXPECT_STREQ(config::g_szSelectedIP, "10.77.1.10");
+        EXPECT_EQ(g_strSelectedName, "NAS-Open");
+        EXPECT_STREQ(g_szSelectedIP, "10.77.1.10");
 
         Choose(window, "10.77.1.11");
         EXPECT_EQ(window.Text(IDC_DHCP), "Disable");
@@ -178,7 +178,7 @@ TEST_F(SettingsTest, StaticAddressThenDhcpWithoutALoginDialog) {
         ASSERT_GE(row, 0);
         EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
         EXPECT_EQ(window.ListItemCount(IDC_SHARE_LIST), 2);
-        EXPECT_STREQ(config::g_szSelectedIP, "10.77.1.20");
+        EXPECT_STREQ(g_szSelectedIP, "10.77.1.20");
 
         window.ChooseComboItem(IDC_DHCP, 1);  // "Enable"
         EXPECT_FALSE(window.IsEnabled(IDC_IP_ADDRESS));
@@ -221,7 +221,7 @@ TEST_F(SettingsTest, APasswordIsAskedOnceAndAWrongOneIsToldOnce) {
         const int row = RowOf(window, "10.77.1.11");
         EXPECT_EQ(window.ListItemText(IDC_DEVICE_LIST, row, 0), "NAS-1_a");
         EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
-        EXPECT_EQ(config::g_strSelectedName, "NAS-1_a");
+        EXPECT_EQ(g_strSelectedName, "NAS-1_a");
         window.Click(IDC_EXIT);
     });
     EXPECT_EQ(MessageTexts(),

@@ -9,6 +9,7 @@
 #include "config/address_rules.h"
 #include "config/name_rules.h"
 #include "device_table_output.h"
+#include "platform/services.h"
 #include "protocol/device_return.h"
 #include "protocol/device_table.h"
 #include "protocol/discovery.h"
@@ -248,6 +249,24 @@ int RunSetWorkGroup(const Arguments& arguments) {
     return RunNameChange("set-workgroup", NameKind::WorkGroup, arguments);
 }
 
+// Like the window's Configuration button: the page is opened only when the device still
+// answers on it.
+int RunOpen(const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    if (int status = Begin("open", arguments, 1, parsed, session, &device); status >= 0) return status;
+    const std::string url = std::string("http://") + device->address;
+    const platform::Services& services = platform::CurrentServices();
+    if (!services.reachability->CanConnect(url)) return Fail(kExitFailed, Describe(*device) + " is no longer available");
+    if (!services.launcher->OpenUrl(url)) {
+        return Fail(kExitFailed, "the browser could not be started for " + url);
+    }
+    Print(parsed.json ? "{\"address\":" + JsonString(device->address) + ",\"url\":" + JsonString(url) + "}\n"
+                      : "Opened " + url + " (" + device->name + ").\n");
+    return kExitOk;
+}
+
 const char kDeviceArgument[] =
     "DEVICE is the adapter's current IPv4 address, or its name when no other adapter has it.\n"
     "Each command first searches every local address (about a second each).\n";
@@ -297,6 +316,18 @@ const std::vector<Command>& Commands() {
         "Usage: vidudi set-workgroup DEVICE NAME [--json]\n\nChanges the adapter's work group.\n\n" +
         nameRules + "\n" + deviceHelp + "\n" + loginHelp;
 
+    static const std::string openHelp =
+        "Usage: vidudi open DEVICE [--json]\n\n"
+        "Opens the adapter's web management page, http://ADDRESS, in the browser, once the page\n"
+        "accepts a connection (within 2 seconds). "
+#ifdef _WIN32
+        "The browser is the one Windows opens web addresses with.\n\n"
+#else
+        "The browser is started through xdg-open, or through the\n"
+        "program named by the environment variable VIDUDI_BROWSER; no shell is involved.\n\n"
+#endif
+        + deviceHelp;
+
     static const std::vector<Command> commands = {
         {"list", "list the adapters on every local network", listHelp.c_str(), RunList},
         {"workgroup", "print an adapter's work group", workGroupHelp.c_str(), RunWorkGroup},
@@ -306,6 +337,7 @@ const std::vector<Command>& Commands() {
         {"dhcp", "switch an adapter to DHCP", dhcpHelp.c_str(), RunDhcp},
         {"set-name", "rename an adapter", setNameHelp.c_str(), RunSetName},
         {"set-workgroup", "change an adapter's work group", setWorkGroupHelp.c_str(), RunSetWorkGroup},
+        {"open", "open an adapter's web page in the browser", openHelp.c_str(), RunOpen},
     };
     return commands;
 }

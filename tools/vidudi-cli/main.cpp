@@ -6,6 +6,11 @@
 #include "cli_session.h"
 #include "commands.h"
 #include "protocol/requests.h"
+#ifdef _WIN32
+#include "platform/win32/win32_services.h"
+#else
+#include "platform/posix/posix_services.h"
+#endif
 
 namespace {
 
@@ -58,6 +63,11 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (verbose) vidudi::SetTraceSink(TraceToStandardError);
+#ifdef _WIN32
+    vidudi::platform::UseServices(vidudi::platform::Win32Services());
+#else
+    vidudi::platform::UseServices(vidudi::platform::PosixServices());
+#endif
     for (const Command& command : Commands()) {
         if (name == command.name) return command.run(arguments);
     }

@@ -1,7 +1,10 @@
 #pragma once
 // Stand-ins for the Windows services, for tests and for programs that do not need the real ones.
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -121,6 +124,75 @@ private:
     std::map<char, DriveType> types_;
 };
 
+// Devices' web pages by address. An address the test has not set up does not answer. Probes
+// run on workers: every member is safe to use from any thread.
+class FakeReachabilityProbe final : public ReachabilityProbe {
+public:
+    // Waits the answer's delay (real time) before it gives the verdict.
+    bool CanConnect(const std::string& url) override;
+    // The device at `address` (the URL's host) answers `reachable`, after `delay`.
+    void Answer(const std::string& address, bool reachable,
+                std::chrono::milliseconds delay = std::chrono::milliseconds(0));
+    std::vector<std::string> probedUrls() const;
+
+private:
+    struct Verdict {
+        bool reachable = false;
+        std::chrono::milliseconds delay{0};
+    };
+    mutable std::mutex mutex_;
+    std::map<std::string, Verdict> verdicts_;
+    std::vector<std::string> probed_;
+};
+
+// Registry values under the machine root. Key paths compare ignoring case, as the system's do;
+// value texts as long as the system's buffer or longer read as empty (see Registry).
+class FakeRegistry final : public Registry {
+public:
+    struct Read {
+        RegistryRoot root = RegistryRoot::LocalMachine;
+        std::string subkey;
+        std::string valueName;
+        bool operator==(const Read&) const = default;
+    };
+    std::string ReadString(RegistryRoot root, const std::string& subkey, const std::string& valueName) override;
+    // An empty value name is the key's default value.
+    void Set(const std::string& subkey, const std::string& valueName, std::string text);
+    std::vector<Read> reads;  // every ReadString, in order
+
+private:
+    std::map<std::pair<std::string, std::string>, std::string> values_;  // by upper-cased key and name
+};
+
+// Starts what the fake system has installed. WinExec takes the program from the command line
+// as the system does (the quoted text, or everything up to the first blank) and answers
+// kWinExecStarted for an installed program and kWinExecFileNotFound for anything else, unless
+// codes were scripted.
+class FakeCommandLauncher final : public CommandLauncher {
+public:
+    struct Launch {
+        std::string commandLine;
+        int show = 0;
+        int code = 0;
+    };
+    int WinExec(const std::string& commandLine, int show) override;
+    bool OpenUrl(const std::string& url) override;
+
+    // A program by the path or name a command line starts it with ("explorer" is there from the
+    // start, as on every Windows); compared ignoring case, ".exe" optional.
+    void Install(const std::string& program);
+    // The next WinExec calls answer these codes, in order, whatever they name.
+    void AnswerCodes(std::vector<int> codes) { scripted_.assign(codes.begin(), codes.end()); }
+
+    std::vector<Launch> launches;
+    std::vector<std::string> openedUrls;
+    bool openUrlSucceeds = true;
+
+private:
+    std::set<std::string> installed_{"EXPLORER"};  // upper-cased, without ".exe"
+    std::deque<int> scripted_;
+};
+
 // One of each fake, wired together; `services()` is what UseServices takes.
 struct FakePlatform {
     FakeVersionSource version;
@@ -128,7 +200,12 @@ struct FakePlatform {
     FakeDriveTypes driveTypes{&connections};
     FakeTextConversion text;
     FakeUserNames users;
-    Services services() { return Services{&version, &connections, &driveTypes, &text, &users}; }
+    FakeReachabilityProbe reachability;
+    FakeRegistry registry;
+    FakeCommandLauncher launcher;
+    Services services() {
+        return Services{&version, &connections, &driveTypes, &text, &users, &reachability, &registry, &launcher};
+    }
 };
 
 // Reads a drive letter from "x:" or "x:\" (upper-cased); 0 for anything else.

@@ -9,6 +9,9 @@ UserNames& Win32UserNames();
 TextConversion& Win32TextConversion();
 NetworkConnections& Win32NetworkConnections();
 DriveTypes& Win32DriveTypes();
+ReachabilityProbe& Win32ReachabilityProbe();
+Registry& Win32Registry();
+CommandLauncher& Win32CommandLauncher();
 
 Services Win32Services();
 

@@ -157,6 +157,11 @@ void HeadlessDialog::MoveListSelection(int id, int row) {
     ListSelect(id, row);
 }
 
+void HeadlessDialog::ScrollList(int id, int row) {
+    if (!Reachable(id)) return;
+    State(id).topIndex = std::clamp(row, 0, std::max(0, ListItemCount(id) - 1));
+}
+
 void HeadlessDialog::ChooseComboItem(int id, int index) {
     if (!Reachable(id)) return;
     ComboSelect(id, index);

@@ -44,6 +44,8 @@ public:
     void ClickListRow(int id, int row);
     // Moves the selection (as the arrow keys do) without a click.
     void MoveListSelection(int id, int row);
+    // Scrolls a list view so that `row` is the top visible row.
+    void ScrollList(int id, int row);
     void ChooseComboItem(int id, int index);
     void TypeText(int id, const std::string& text);
     // "10.0.0.5"; an empty field ("10..0.5") stays blank.

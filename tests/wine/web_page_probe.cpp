@@ -1,0 +1,49 @@
+// Opens a device's web page through the real registry and WinExec, and prints every command
+// line the program starts with WinExec's answer, one line each:
+//   WinExec "COMMAND LINE" SHOW -> CODE
+//
+//   web_page_probe ADDRESS              OpenWebPage(ADDRESS)
+//   web_page_probe --read SUBKEY VALUE  prints [TEXT] as the registry service reads it under
+//                                       the machine root ("" for VALUE: the default value)
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "drives/web_page.h"
+#include "platform/services.h"
+#include "platform/win32/win32_services.h"
+
+namespace {
+
+using namespace vidudi::platform;
+
+// The real launcher, with a trace of what it was asked and what the system answered.
+class TracingLauncher final : public CommandLauncher {
+public:
+    int WinExec(const std::string& commandLine, int show) override {
+        const int code = Win32CommandLauncher().WinExec(commandLine, show);
+        std::printf("WinExec \"%s\" %d -> %d\n", commandLine.c_str(), show, code);
+        std::fflush(stdout);
+        return code;
+    }
+    bool OpenUrl(const std::string&) override { return false; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TracingLauncher launcher;
+    Services services = Win32Services();
+    services.launcher = &launcher;
+    UseServices(services);
+    if (argc == 4 && std::strcmp(argv[1], "--read") == 0) {
+        std::printf("[%s]\n", CurrentServices().registry->ReadString(RegistryRoot::LocalMachine, argv[2], argv[3]).c_str());
+        return 0;
+    }
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: web_page_probe ADDRESS | --read SUBKEY VALUE\n");
+        return 2;
+    }
+    vidudi::OpenWebPage(argv[1]);
+    return 0;
+}
