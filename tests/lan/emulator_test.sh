@@ -23,14 +23,7 @@ bad_config() {  # LINE MESSAGE-PART CONTENT
 }
 bad_config 3 "unknown key 'colour'" $'[device]\naddress = 10.77.1.10\ncolour = blue'
 bad_config 1 "outside a [device] section" $'name = x\n[device]\naddress = 10.77.1.10'
-bad_config 3 "identity" $'[device]\naddress = 10.77.1.10\nidentity = 00:11:22:33:44'
-bad_config 2 "reply-form must be 2 or 7" $'[device]\nreply-form = 5\naddress = 10.77.1.10'
-bad_config 3 "type-codes" $'[device]\naddress = 10.77.1.10\ntype-codes = 3 300'
-bad_config 2 "not a netmask" $'[device]\nnetmask = 255.0.255.0\naddress = 10.77.1.10'
-bad_config 4 "without an address" $'[device]\naddress = 10.77.1.10\n\n[device]\nname = B'
 bad_config 4 "used by an earlier device" $'[device]\naddress = 10.77.1.10\n[device]\naddress = 10.77.1.10'
-bad_config 3 "given twice" $'[device]\nname = A\nname = B\naddress = 10.77.1.10'
-bad_config 2 "dhcp must be yes or no" $'[device]\ndhcp = maybe\naddress = 10.77.1.10'
 
 # --- it refuses a namespace that is not a test namespace: the one the scripts run in, or one
 # with an address outside 10.77.0.0/16 (shown with a veth pair inside the client namespace)
@@ -63,7 +56,6 @@ name = NAS-Two <&>
 address = 10.77.1.11
 identity = 00:11:22:33:44:02
 reply-delay-ms = 300
-reply-from-old-address-first = yes
 INI
 vlan_start_emulator 1 "$WORK/devices.ini" "$WORK/segment1.log" || lan_fail "emulator did not start"
 
@@ -101,37 +93,23 @@ assert 290 <= delay <= 360, delay
 PY
 
 # --- a new static address: the answer comes from the new address, which is now on the
-# device's interface; the slow device with the old-address fault answers twice
+# device's interface, and the device announces it when asked again
 request=$(setting_static 001122334401 10.77.1.10 10.77.1.50)
 vlan_client_exec $RAW 10.77.1.2 500 "$request" >"$WORK/raw2.txt" || lan_fail "raw client failed"
 grep -q "^10.77.1.50:13579 len=21 06${tag}0011223344010a4d0132$" "$WORK/raw2.txt" ||
     lan_fail "no op-6 reply from the new address 10.77.1.50: $(cat "$WORK/raw2.txt")"
 grep -q " ip addr add 10.77.1.50/24 dev eth0 ok$" "$WORK/segment1.log" || lan_fail "10.77.1.50 was not added"
-
-request=$(setting_static 001122334402 10.77.1.11 10.77.1.51)
-vlan_client_exec $RAW 10.77.1.2 800 "$request" >"$WORK/raw3.txt" || lan_fail "raw client failed"
-cut -d' ' -f1 "$WORK/raw3.txt" >"$WORK/raw3-sources.txt"
-printf '10.77.1.11:13579\n10.77.1.51:13579\n' >"$WORK/expected-sources.txt"
-lan_expect_same "op-6 senders (old address first)" "$WORK/expected-sources.txt" "$WORK/raw3-sources.txt"
-
-# Asked again, the devices announce their new addresses.
-vlan_client_exec $RAW 10.77.1.2 800 "$discovery" >"$WORK/raw4.txt" || lan_fail "raw client failed"
-grep -q "^10.77.1.50:13579 len=67 02${tag}0011223344010a4d0132" "$WORK/raw4.txt" &&
-    grep -q "^10.77.1.51:13579 len=71 02${tag}0011223344020a4d0133" "$WORK/raw4.txt" ||
-    lan_fail "discovery after the change: $(cat "$WORK/raw4.txt")"
+vlan_client_exec $RAW 10.77.1.2 800 "$discovery" >"$WORK/raw3.txt" || lan_fail "raw client failed"
+grep -q "^10.77.1.50:13579 len=67 02${tag}0011223344010a4d0132" "$WORK/raw3.txt" ||
+    lan_fail "discovery after the change: $(cat "$WORK/raw3.txt")"
 
 # --- the web page, on the old and on the new address
 vlan_client_exec python3 - >"$WORK/web.txt" 2>&1 <<'PY' || { cat "$WORK/web.txt" >&2; lan_fail "web page"; }
-import urllib.request, urllib.error
+import urllib.request
 for url in ("http://10.77.1.10/", "http://10.77.1.50/"):
     page = urllib.request.urlopen(url, timeout=5).read().decode()
     assert "NAS-One" in page and "10.77.1.50" in page, page
     assert "NAS-Two &lt;&amp;&gt;" in page, page
-try:
-    urllib.request.urlopen("http://10.77.1.10/nothing-here", timeout=5)
-    raise AssertionError("no 404")
-except urllib.error.HTTPError as error:
-    assert error.code == 404, error.code
 PY
 grep -q " web GET / HTTP/1.1$" "$WORK/segment1.log" || lan_fail "the web request is not in the log"
 

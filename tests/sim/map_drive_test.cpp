@@ -197,5 +197,48 @@ TEST_F(MapDriveTest, AVerdictThatArrivesLateIsTakenByTheNextCheck) {
     EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Device is no longer available.", "Successfully mapped drive."}));
 }
 
+TEST_F(MapDriveTest, ConfigurationOpensTheChosenDevicesPageAfterTheProbe) {
+    fake.registry.Set("Software\\Clients\\StartMenuInternet", "", "StandIn");
+    fake.registry.Set("Software\\Clients\\StartMenuInternet\\StandIn\\shell\\open\\command", "",
+                      "\"C:\\Browser\\browser.exe\" -new");
+    fake.launcher.Install("C:\\Browser\\browser.exe");
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        window.ClickListRow(IDC_DEVICE_LIST, 99);  // nothing selected
+        window.Click(IDC_CONFIGURATION);
+        window.ClickListRow(IDC_DEVICE_LIST, 0);
+        window.Click(IDC_CONFIGURATION);
+        window.Click(IDC_EXIT);
+    });
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Please select a device to configure."});
+    ASSERT_EQ(fake.launcher.launches.size(), 1u);
+    EXPECT_EQ(fake.launcher.launches[0].commandLine, "\"C:\\Browser\\browser.exe\" -new http://10.77.1.10");
+    EXPECT_EQ(fake.reachability.probedUrls(), std::vector<std::string>{"http://10.77.1.10"});
+}
+
+TEST_F(MapDriveTest, OnNinetyEightTheShareLoginOffersTheLoggedOnUser) {
+    fake.version.record = platform::VersionRecord{1, 4, 10, 0x040A0000 | 2222};
+    fake.connections.RefuseConnects(6);
+    ui.OnModal(IDD_LOGIN, [](Window& login) {
+        EXPECT_EQ(login.Text(IDC_LOGIN_USER), "Operator");
+        EXPECT_FALSE(login.IsEnabled(IDC_LOGIN_USER));
+        login.TypeText(IDC_LOGIN_PASSWORD, "pw");
+        login.Click(toolkit::kIdOk);
+    });
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        ChooseShare(window, 0);
+        window.Click(IDC_MOUNT);
+        window.Click(IDC_EXIT);
+    });
+    platform::FakeNetworkConnections::Call last;
+    for (const auto& call : fake.connections.calls()) {
+        if (call.kind == Kind::Connect) last = call;
+    }
+    EXPECT_EQ(fake.connections.CountCalls(Kind::Connect), 7);
+    EXPECT_EQ(last.user, "Operator");
+    EXPECT_EQ(last.password, "pw");
+    EXPECT_TRUE(last.succeeded);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Successfully mapped drive."});
+}
+
 }  // namespace
 }  // namespace vidudi

@@ -63,33 +63,13 @@ TEST(AddressRules, EveryMessageWithItsCaptionIconAndField) {
     }
 }
 
-TEST(AddressRules, OctetRangesDifferByKindAndTheFirstBadFieldGetsTheCaret) {
+TEST(AddressRules, OctetRangesDifferByKindAndTheLeftmostBadFieldGetsTheCaret) {
     // 255 is refused anywhere in an IP address, accepted in o1 of netmask and gateway.
-    auto ip = CheckOctetRanges(AddressKind::IpAddress, {255, 1, 1, 1});
-    ASSERT_TRUE(ip);
-    EXPECT_EQ(ip->text, "Invalid IP address in 1st digit. It should be 1-254.");
+    EXPECT_EQ(CheckOctetRanges(AddressKind::IpAddress, {255, 1, 1, 1})->focusField, 0);
     EXPECT_FALSE(CheckOctetRanges(AddressKind::Netmask, {255, 1, 1, 1}));
     EXPECT_FALSE(CheckOctetRanges(AddressKind::Gateway, {255, 1, 1, 1}));
-
-    auto broadcast = CheckOctetRanges(AddressKind::IpAddress, {192, 168, 0, 255});
-    ASSERT_TRUE(broadcast);
-    EXPECT_EQ(broadcast->text, "Invalid IP address in 4th digit. It should be 1-254.");
-    EXPECT_EQ(broadcast->focusField, 3);
-
-    auto second = CheckOctetRanges(AddressKind::IpAddress, {10, 255, 0, 1});
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->text, "Invalid IP address in 2nd digit. It should be 0-254.");
-    EXPECT_EQ(second->focusField, 1);
-
-    // Several bad fields: the leftmost one is reported.
-    auto leftmost = CheckOctetRanges(AddressKind::IpAddress, {10, 0, 255, 255});
-    ASSERT_TRUE(leftmost);
-    EXPECT_EQ(leftmost->focusField, 2);
-
-    EXPECT_EQ(CheckOctetRanges(AddressKind::Netmask, {0, 0, 0, 0})->text,
-              "Invalid subnet mask address in 1st digit. It should be 1-255.");
-    EXPECT_EQ(CheckOctetRanges(AddressKind::Netmask, {255, 255, 255, 255})->text,
-              "Invalid subnet mask address in 4th digit. It should be 0-254.");
+    EXPECT_EQ(CheckOctetRanges(AddressKind::IpAddress, {192, 168, 0, 255})->focusField, 3);
+    EXPECT_EQ(CheckOctetRanges(AddressKind::IpAddress, {10, 0, 255, 255})->focusField, 2);
 
     // Range edges that pass; the middle octets of netmask and gateway take any value.
     EXPECT_FALSE(CheckOctetRanges(AddressKind::IpAddress, {1, 0, 0, 1}));
@@ -97,50 +77,35 @@ TEST(AddressRules, OctetRangesDifferByKindAndTheFirstBadFieldGetsTheCaret) {
     EXPECT_FALSE(CheckOctetRanges(AddressKind::Netmask, {1, 0, 255, 0}));
     EXPECT_FALSE(CheckOctetRanges(AddressKind::Netmask, {255, 255, 255, 254}));
     EXPECT_FALSE(CheckOctetRanges(AddressKind::Gateway, {1, 255, 0, 254}));
-}
 
-TEST(AddressRules, OnlyABlankGatewayPassesUnchecked) {
+    // Only a blank gateway passes unchecked; blank means nothing for the other two controls.
     EXPECT_FALSE(CheckOctetRanges(AddressKind::Gateway, {0, 0, 0, 0}, true));
     EXPECT_TRUE(CheckOctetRanges(AddressKind::Gateway, {0, 0, 0, 0}, false));
-    // Blank means nothing for the other two controls.
     EXPECT_TRUE(CheckOctetRanges(AddressKind::IpAddress, {0, 0, 0, 0}, true));
     EXPECT_TRUE(CheckOctetRanges(AddressKind::Netmask, {0, 0, 0, 0}, true));
 }
 
 TEST(AddressRules, HostPartIsTheMasksTrailingZeroBits) {
-    EXPECT_FALSE(CheckHostPart({192, 168, 1, 129}, kMask25));
-    EXPECT_FALSE(CheckHostPart({192, 168, 1, 1}, kMask25));
     // A host part that spans octets: /23 with o4 = 0 or 255 is a valid host.
     EXPECT_FALSE(CheckHostPart({10, 0, 1, 0}, {255, 255, 254, 0}));
     EXPECT_FALSE(CheckHostPart({10, 0, 0, 255}, {255, 255, 254, 0}));
     EXPECT_TRUE(CheckHostPart({10, 0, 0, 0}, {255, 255, 254, 0}));
     EXPECT_TRUE(CheckHostPart({10, 0, 1, 255}, {255, 255, 254, 0}));
-    // /8: the host part is three whole octets.
-    EXPECT_TRUE(CheckHostPart({10, 0, 0, 0}, {255, 0, 0, 0}));
-    EXPECT_TRUE(CheckHostPart({10, 255, 255, 255}, {255, 0, 0, 0}));
     EXPECT_FALSE(CheckHostPart({10, 255, 0, 255}, {255, 0, 0, 0}));
     // A mask with no host bits leaves nothing to check.
     EXPECT_FALSE(CheckHostPart({192, 168, 1, 1}, {255, 255, 255, 255}));
     // A mask that is not 1...10...0: only the zero bits at its end count, so the zero octet in
     // the middle of 255.0.255.0 is not taken as host part.
-    EXPECT_EQ(CheckHostPart({10, 5, 0, 0}, {255, 0, 255, 0})->text,
-              "Invalid IP address,the host address part of IP address can not be all 0.");
-    EXPECT_EQ(CheckHostPart({10, 0, 0, 255}, {255, 0, 255, 0})->text,
-              "Invalid IP address,the host address part of IP address can not be all 1.");
+    EXPECT_TRUE(CheckHostPart({10, 5, 0, 0}, {255, 0, 255, 0}));
+    EXPECT_TRUE(CheckHostPart({10, 0, 0, 255}, {255, 0, 255, 0}));
     EXPECT_FALSE(CheckHostPart({10, 0, 0, 1}, {1, 0, 0, 0}));
     // An all-zero mask makes the whole address the host part.
     EXPECT_TRUE(CheckHostPart({0, 0, 0, 0}, {0, 0, 0, 0}));
     EXPECT_FALSE(CheckHostPart({10, 0, 0, 1}, {0, 0, 0, 0}));
-}
-
-TEST(AddressRules, A31BitNetmaskRefusesEveryAddress) {
-    const Octets mask31 = {255, 255, 255, 254};
-    for (int o4 = 1; o4 <= 254; ++o4)
-        for (const std::uint8_t o1 : Octets{1, 10, 172, 192}) {
-            const Octets ip = {o1, 168, 7, static_cast<std::uint8_t>(o4)};
-            EXPECT_TRUE(CheckHostPart(ip, mask31)) << int{o1} << ".168.7." << o4;
-            EXPECT_TRUE(CheckStaticAddress(ip, mask31, {o1, 168, 7, 1}));
-        }
+    // A /31 leaves one host bit: every address is all 0 or all 1.
+    for (int o4 = 1; o4 <= 254; ++o4) {
+        EXPECT_TRUE(CheckHostPart({10, 168, 7, static_cast<std::uint8_t>(o4)}, {255, 255, 255, 254})) << o4;
+    }
 }
 
 TEST(AddressRules, NetmaskMustBeOnesThenZeros) {
@@ -154,22 +119,15 @@ TEST(AddressRules, NetmaskMustBeOnesThenZeros) {
     EXPECT_FALSE(IsNetmaskContiguous({1, 0, 0, 0}));
     EXPECT_FALSE(IsNetmaskContiguous({255, 0, 255, 0}));
     EXPECT_FALSE(IsNetmaskContiguous({255, 255, 255, 1}));
-    EXPECT_FALSE(IsNetmaskContiguous({254, 255, 255, 0}));
-    EXPECT_FALSE(IsNetmaskContiguous({0, 255, 255, 0}));
-
-    // Both pass the octet and host-part rules and are refused only for their shape.
-    EXPECT_EQ(Refusal({10, 0, 0, 1}, {255, 0, 255, 0}, {10, 0, 0, 2}),
-              "Netmask address input invalid. Please try again.");
-    EXPECT_EQ(Refusal({10, 0, 0, 1}, {1, 0, 0, 0}, {10, 0, 0, 2}),
-              "Netmask address input invalid. Please try again.");
+    // It passes the octet and host-part rules and is refused only for its shape.
+    EXPECT_EQ(Refusal({10, 0, 0, 1}, {1, 0, 0, 0}, {10, 0, 0, 2}), "Netmask address input invalid. Please try again.");
 }
 
 TEST(AddressRules, GatewayMustBeAHostOfTheSameSubnet) {
     const char* placement = "You enter incorrect TCP/IP configuration. Please try again.";
-    // Network address, broadcast address, another subnet.
+    // Network address, broadcast address, another subnet, the other half of a split /24.
     EXPECT_EQ(Refusal({192, 168, 1, 130}, kMask25, {192, 168, 1, 128}), placement);
     EXPECT_EQ(Refusal({192, 168, 1, 10}, kMask25, {192, 168, 1, 127}), placement);
-    EXPECT_EQ(Refusal({192, 168, 1, 10}, kMask24, {192, 168, 2, 1}), placement);
     EXPECT_EQ(Refusal({10, 0, 0, 5}, kMask24, {10, 0, 1, 1}), placement);
     EXPECT_EQ(Refusal({192, 168, 1, 130}, kMask25, {192, 168, 1, 10}), placement);
     // The broadcast address of a /24 is refused earlier, by the gateway's o4 range.
@@ -177,9 +135,7 @@ TEST(AddressRules, GatewayMustBeAHostOfTheSameSubnet) {
               "Invalid gateway IP address in 4th digit. It should be 1-254.");
 
     EXPECT_EQ(Refusal({192, 168, 1, 10}, kMask24, {192, 168, 1, 10}), "");  // the device itself
-    EXPECT_EQ(Refusal({192, 168, 1, 10}, kMask24, {192, 168, 1, 254}), "");
     EXPECT_EQ(Refusal({192, 168, 1, 130}, kMask25, {192, 168, 1, 129}), "");
-    EXPECT_EQ(Refusal({192, 168, 1, 130}, kMask25, {192, 168, 1, 254}), "");
     EXPECT_EQ(Refusal({10, 1, 2, 3}, {255, 0, 0, 0}, {10, 255, 255, 254}), "");
     // A short prefix lets the gateway's o1 be 255.
     EXPECT_EQ(Refusal({200, 0, 0, 1}, {128, 0, 0, 0}, {255, 0, 0, 1}), "");

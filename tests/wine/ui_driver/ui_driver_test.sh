@@ -93,16 +93,14 @@ read -r windows_pid _ <<<"$out"
 
 check "hidden control" 0 "visible=0 enabled=1 330 120 90 21 text=Find Device" -- control 1021
 check "disabled control" 0 "visible=1 enabled=0 330 39 90 21 text=Mount" -- control 1003
-check "address text" 0 "visible=1 enabled=1 12 174 150 18 text=192.168.0.7" -- control 1006
 check "missing control" 1 "" -- control 4711
 drv controls
 [ "$status" -eq 0 ] && [ "$(printf '%s\n' "$out" | wc -l)" -eq 12 ] ||
     { echo "FAIL: controls gave status $status: $out" >&2; failures=$((failures + 1)); }
-
 check "window of this process" 0 "$out" -- --pid "$windows_pid" controls
 check "window of another process" 1 "" -- --pid 99999 --timeout 0.5 control 1050
 
-# --- the list view
+# --- the list view: every row, and a click on a row below the visible part
 
 rows=$(for row in $(seq 0 11); do
     gateway=10.77.1.1
@@ -111,63 +109,41 @@ rows=$(for row in $(seq 0 11); do
 done)
 check "rows" 0 "$rows" -- list-rows 1000
 check "no row selected" 0 "" -- list-rows 1000 --selected
-check "click a row" 0 "" -- click-row 1000 2
-status_is "click row 2"
-check "clicked row selected" 0 "2" -- list-rows 1000 --selected
 check "click a row below the visible part" 0 "" -- click-row 1000 11
 status_is "click row 11"
 check "that row selected" 0 "11" -- list-rows 1000 --selected
 check "no such row" 1 "" -- click-row 1000 12
-check "list of another kind" 1 "" -- list-rows 1015
 
 # --- combo box, edit, IP-address control, keys
 
 check "combo items" 0 $'Disable\nEnable' -- items 1015
 check "combo choice" 0 "" -- select 1015 1
 status_is "combo 1"
-check "combo text" 0 "visible=1 enabled=1 12 144 120 20 text=Enable" -- control 1015
 check "combo selection" 0 "1" -- items 1015 --selected
-check "no such item" 1 "" -- select 1015 5
 check "type" 0 "" -- type 1016 "hello world"
 check "typed text" 0 "visible=1 enabled=1 150 144 120 18 text=hello world" -- control 1016
 check "return in the edit" 0 "" -- key 1016 13
 status_is "return"
-check "address" 0 "" -- ip 1010 10.77.1.20
-check "address text" 0 "visible=1 enabled=1 180 174 150 18 text=10.77.1.20" -- control 1010
 check "blank fields" 0 "" -- ip 1010 10..1.
 check "blank fields text" 0 "visible=1 enabled=1 180 174 150 18 text=10..1." -- control 1010
-# "..." rather than "": an empty argument does not always survive Wine's command line (it is
-# lost when standard input is not a terminal).
-check "all blank" 0 "" -- ip 1010 ...
-check "all blank text" 0 "visible=1 enabled=1 180 174 150 18 text=" -- control 1010
 check "bad address" 2 "" -- ip 1010 300.1.1.1
 
-# --- clicks
+# --- clicks: refused on a disabled button; the command returns when the window has handled
+# the click, within the time limit
 
 check "disabled button" 1 "" -- click 1003
-check "hidden button" 1 "" -- click 1021
-check "button" 0 "" -- click 1002
-status_is "refresh"
-# The command returns when the window has handled the click, however long that takes...
 check "slow button" 0 "" -- click 1004
 status_is "slow done"
-# ...within the time limit.
 check "busy beyond the limit" 1 "" -- --timeout 0.5 click 1004
-status_is "slow done"
 
 # --- message boxes
 
 check "no message box" 0 "" -- no-messagebox
 check "button that asks" 0 "" -- click 1007
-check "a message box is open" 1 "" -- no-messagebox
 check "window behind the box" 1 "" -- click 1002
 check "message box" 0 $'caption=Warning\ntext=Line one\\nLine two' -- messagebox
-check "no such button" 1 "" -- answer-messagebox 6
 check "answer Cancel" 0 "" -- answer-messagebox 2
 status_is "box 2"
-check "button that asks" 0 "" -- click 1007
-check "answer OK" 0 "" -- answer-messagebox
-status_is "box 1"
 check "nothing to answer" 1 "" -- --timeout 0.5 answer-messagebox
 
 # --- other dialogs: the about box has the main window's caption
@@ -177,7 +153,6 @@ drv dialog "Norvane Vidudi"
 [[ $status -eq 0 && $out =~ ^[0-9-]+\ [0-9-]+\ [0-9]+\ [0-9]+$ ]] ||
     { echo "FAIL: dialog gave status $status: $out" >&2; failures=$((failures + 1)); }
 check "main window, not the about box" 0 "$main_window" -- wait-window
-check "window behind the about box" 1 "" -- click 1002
 check "the about box is no message box" 0 "" -- no-messagebox
 check "about box controls" 0 "visible=1 enabled=1 175 53 88 25 text=OK" -- --dialog "Norvane Vidudi" control 1
 check "close the about box" 0 "" -- close-dialog "Norvane Vidudi"
@@ -189,19 +164,11 @@ drv dialog Login
 check "type in the login box" 0 "" -- --dialog Login type 1060 secret
 check "OK in the login box" 0 "" -- --dialog Login click 1
 status_is "login 1 secret"
-check "login button" 0 "" -- click 1008
-check "Escape in the login box" 0 "" -- --dialog Login key 0 27
-status_is "login 2 "
-check "login button" 0 "" -- click 1008
-check "close the login box" 0 "" -- close-dialog Login
-status_is "login 2 "
 check "no such dialog" 1 "" -- --timeout 0.5 dialog Nothing
 
 # --- usage
 
 check "unknown command" 2 "" -- frobnicate
-check "missing operand" 2 "" -- click
-check "unknown option" 2 "" -- --frob wait-window
 
 # --- the window goes
 
