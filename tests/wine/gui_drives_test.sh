@@ -12,42 +12,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lan/vlan.sh"
 
 [ $# -eq 3 ] || wine_fail "usage: $0 WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX"
-windows=$(cd "$1" 2>/dev/null && pwd) || wine_fail "no Windows build at $1"
-export NAS_EMULATOR=$2
-app_dir=$windows/src/app
-driver_dir=$windows/tests/wine/ui_driver
-recorder=$windows/tests/wine/launch_recorder.exe
-wine_require_file "$app_dir/Vidudi.exe" Vidudi.exe
-wine_require_file "$driver_dir/vidudi-ui-driver.exe" vidudi-ui-driver.exe
+. "$here/gui_common.sh"
+gui_begin "$@"
+work=$WORK
+recorder=$GUI_WINDOWS/tests/wine/launch_recorder.exe
 wine_require_file "$recorder" launch_recorder.exe
-[ -x "$NAS_EMULATOR" ] || wine_fail "nas-emulator not found at $NAS_EMULATOR"
-vlan_require_root
-
-wine_use_prefix "$3"
-wine_lock_prefix
-wine_ensure_prefix
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/vidudi-gui-drives.XXXXXX") || wine_fail "no temporary directory"
-app_pid=""
 browser_key='HKLM\Software\Clients\StartMenuInternet'
-on_exit() {
-    local status=$?
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    # The browser keys belong to this test only.
-    [ -n "$WINE_SERVER_PID" ] && vlan_client_exec wine reg delete "$browser_key" /f >/dev/null 2>&1
-    wine_server_stop
-    wine_stop_xvfb
-    if [ "$status" -ne 0 ]; then
-        for log in "$work"/*.log "$work"/*.err; do
-            [ -s "$log" ] && { echo "----- $(basename "$log")" >&2; tail -n 25 "$log" | cut -c1-200 >&2; }
-        done
-    fi
-    vlan_destroy
-    rm -rf -- "$work"
-    exit "$status"
-}
-vlan_create || wine_fail "cannot create the virtual LAN"
-trap on_exit EXIT
+# The browser keys belong to this test only.
+gui_cleanup() { vlan_client_exec wine reg delete "$browser_key" /f >/dev/null 2>&1; }
 
 vlan_add_segment 1 && vlan_add_segment 2 || wine_fail "cannot add the segments"
 vlan_add_client_iface 1 >/dev/null && vlan_add_client_iface 2 >/dev/null || wine_fail "no client interfaces"
@@ -55,8 +27,7 @@ printf '[device]\nname = NAS-ONE\naddress = 10.77.1.10\ngateway = 10.77.1.1\nsha
 printf '[device]\nname = NAS-GONE\naddress = 10.77.2.10\ngateway = 10.77.2.1\nshares = backup\n' >"$work/gone.ini"
 vlan_start_emulator 1 "$work/one.ini" "$work/one.log" &&
     vlan_start_emulator 2 "$work/gone.ini" "$work/gone.log" || wine_fail "cannot start the emulators"
-wine_start_xvfb vlan_client_exec
-wine_server_start vlan_client_exec
+gui_start_display
 
 # The default browser: a stand-in that records how it was started.
 mkdir -p "$work/browser"
@@ -66,28 +37,11 @@ vlan_client_exec wine reg add "$browser_key" /ve /d StandIn /f >/dev/null 2>&1 |
 vlan_client_exec wine reg add "$browser_key\\StandIn\\shell\\open\\command" /ve /d "\"$browser_path\" --new-window" /f \
     >/dev/null 2>&1 || wine_fail "cannot set the browser command"
 
-drv() { vlan_client_exec timeout -k 5 180 wine "$driver_dir/vidudi-ui-driver.exe" "$@" 2>>"$work/driver.err" | tr -d '\r'; }
-row_of() { drv list-rows 1000 | awk -F'\t' -v a="$1" '$2 == a { print NR - 1; exit }'; }
-choose() {
-    drv --timeout 60 click 1002 >/dev/null || wine_fail "Refresh failed"
-    local row
-    row=$(row_of "$1")
-    [ -n "$row" ] || wine_fail "$1 is not listed: $(drv list-rows 1000)"
-    drv --timeout 60 click-row 1000 "$row" >/dev/null || wine_fail "cannot click $1"
-}
-expect_message() {
-    drv --timeout 120 messagebox >"$work/box.txt" || wine_fail "no message box (expected '$2')"
-    printf 'caption=%s\ntext=%s\n' "$1" "$2" >"$work/box.want"
-    diff -u "$work/box.want" "$work/box.txt" || wine_fail "unexpected message box"
-    drv answer-messagebox >/dev/null || wine_fail "cannot close the message box"
-}
 
-(cd "$app_dir" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >"$work/program.log" 2>&1 &
-app_pid=$!
-drv --timeout 60 wait-window >/dev/null || wine_fail "the main window did not appear"
+gui_start_program
 
 # --- Configuration: the browser's start command from the registry, unchanged, then the address
-choose 10.77.1.10
+gui_choose 10.77.1.10
 drv --timeout 60 click 1008 >/dev/null
 for _ in $(seq 100); do [ -s "$work/browser/launched.txt" ] && break; sleep 0.1; done
 [ -s "$work/browser/launched.txt" ] || wine_fail "the browser was not started"
@@ -99,26 +53,26 @@ echo "configuration: started $launched"
 drv click 1044 >/dev/null
 drv click-row 1001 0 >/dev/null || wine_fail "no share row"
 drv --timeout 120 click 1003 >/dev/null
-expect_message Error "Failed to map drive."
+gui_expect_message Error "Failed to map drive."
 echo "mount: Failed to map drive."
 
 # --- Unmount of a letter that is not connected (the share's empty "Map to")
 drv click-row 1001 1 >/dev/null
 drv --timeout 60 click 1004 >/dev/null
-expect_message Error "Unable to disconnect this drive.\\nPlease select a drive to disconnect and verify that the drive is not being accessed."
+gui_expect_message Error "Unable to disconnect this drive.\\nPlease select a drive to disconnect and verify that the drive is not being accessed."
 echo "unmount: the two-line error"
 
 # --- a device that has gone away: told, then the list is searched again without it
-choose 10.77.2.10
+gui_choose 10.77.2.10
 gone_pid=$(awk -v ns="$(vlan__devns 2)" '$2 == ns { print $1 }' "$VLAN_DIR/pids")
 [ -n "$gone_pid" ] || wine_fail "cannot find the second emulator"
 kill "$gone_pid"
 drv --timeout 60 click 1008 >/dev/null
-expect_message Warning "Device is no longer available."
+gui_expect_message Warning "Device is no longer available."
 drv --timeout 60 control 1000 >/dev/null
-for _ in $(seq 50); do [ -z "$(row_of 10.77.2.10)" ] && break; sleep 0.2; done
-[ -z "$(row_of 10.77.2.10)" ] || wine_fail "the gone device is still listed"
-[ -n "$(row_of 10.77.1.10)" ] || wine_fail "the list was not searched again"
+for _ in $(seq 50); do [ -z "$(gui_row_of 10.77.2.10)" ] && break; sleep 0.2; done
+[ -z "$(gui_row_of 10.77.2.10)" ] || wine_fail "the gone device is still listed"
+[ -n "$(gui_row_of 10.77.1.10)" ] || wine_fail "the list was not searched again"
 [ "$(wc -l <"$work/browser/launched.txt")" -eq 1 ] || wine_fail "the browser was started for the gone device"
 echo "gone device: warned, list searched again"
 

@@ -14,40 +14,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lan/vlan.sh"
 
 [ $# -ge 3 ] || wine_fail "usage: $0 WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX [SCREENSHOT.png]"
-windows=$(cd "$1" 2>/dev/null && pwd) || wine_fail "no Windows build at $1"
-export NAS_EMULATOR=$2
-prefix=$3
-screenshot=${4:-$windows/vidudi-window.png}
-app_dir=$windows/src/app
-driver_dir=$windows/tests/wine/ui_driver
-wine_require_file "$app_dir/Vidudi.exe" Vidudi.exe
-wine_require_file "$app_dir/res/Norvane_bkgnd.bmp" "the skin images beside Vidudi.exe"
-wine_require_file "$driver_dir/vidudi-ui-driver.exe" vidudi-ui-driver.exe
-[ -x "$NAS_EMULATOR" ] || wine_fail "nas-emulator not found at $NAS_EMULATOR"
-vlan_require_root
-
-wine_use_prefix "$prefix"
-wine_lock_prefix
-wine_ensure_prefix
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/vidudi-gui.XXXXXX") || wine_fail "no temporary directory"
-app_pid=""
-on_exit() {
-    local status=$?
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    wine_server_stop
-    wine_stop_xvfb
-    if [ "$status" -ne 0 ]; then
-        for log in "$work"/*.log "$work"/*.err; do
-            [ -s "$log" ] && { echo "----- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
-        done
-    fi
-    vlan_destroy
-    rm -rf -- "$work"
-    exit "$status"
-}
-vlan_create || wine_fail "cannot create the virtual LAN"
-trap on_exit EXIT
+. "$here/gui_common.sh"
+screenshot=${4:-$(cd "$1" && pwd)/vidudi-window.png}
+gui_begin "$1" "$2" "$3"
+work=$WORK
+app_dir=$GUI_APP_DIR
 
 vlan_add_segment 1 && vlan_add_segment 2 || wine_fail "cannot add segments"
 vlan_add_client_iface 1 >/dev/null && vlan_add_client_iface 2 >/dev/null || wine_fail "no client interfaces"
@@ -75,23 +46,16 @@ INI
 vlan_start_emulator 1 "$work/segment1.ini" "$work/segment1.log" &&
     vlan_start_emulator 2 "$work/segment2.ini" "$work/segment2.log" || wine_fail "cannot start the emulators"
 
-# An X server of our own, in the client namespace.
-wine_start_xvfb vlan_client_exec
-wine_server_start vlan_client_exec
-
-drv() { vlan_client_exec timeout -k 5 120 wine "$driver_dir/vidudi-ui-driver.exe" "$@" 2>>"$work/driver.err" | tr -d '\r'; }
-start_program() {
-    (cd "$app_dir" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >"$work/program.log" 2>&1 &
-    app_pid=$!
-    drv --timeout 60 wait-window >"$work/window.txt" || wine_fail "the main window did not appear"
-}
+# An X server and the wineserver of our own, in the client namespace.
+gui_start_display
+start_program() { gui_start_program; }
 # ended HOW: the program's process is gone within 20 s, with its window.
 ended() {
     drv --timeout 20 wait-gone || wine_fail "$1: the window is still there"
-    for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$app_pid" 2>/dev/null && wine_fail "$1: the process is still running"
-    wait "$app_pid" 2>/dev/null
-    app_pid=""
+    for _ in $(seq 200); do kill -0 "$GUI_APP_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$GUI_APP_PID" 2>/dev/null && wine_fail "$1: the process is still running"
+    wait "$GUI_APP_PID" 2>/dev/null
+    GUI_APP_PID=""
 }
 
 # --- the first window lists the adapters of both segments (in the order of the local

@@ -1,0 +1,79 @@
+# Shared by the scripts that drive Vidudi.exe under Wine from outside (source it after
+# wine_common.sh and ../lan/vlan.sh): the program, the UI driver, a virtual LAN with its own X
+# server and wineserver in the client namespace, and cleanup on every way out.
+#
+#   gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX   checks, prefix, LAN, trap (sets WORK)
+#   gui_start_display                                 Xvfb and the wineserver, once the LAN has its client
+#   gui_start_program                                 Vidudi.exe, and waits for its window
+#   drv ARGS...                                       the UI driver against the program
+#   gui_choose ADDRESS                                Refresh, then a click on the adapter's row
+#   gui_row_of ADDRESS                                the device list row showing it (empty: none)
+#   gui_expect_message CAPTION TEXT                   the open message box, then OK
+
+gui_begin() {
+    GUI_WINDOWS=$(cd "$1" 2>/dev/null && pwd) || wine_fail "no Windows build at $1"
+    export NAS_EMULATOR=$2
+    GUI_APP_DIR=$GUI_WINDOWS/src/app
+    GUI_DRIVER=$GUI_WINDOWS/tests/wine/ui_driver/vidudi-ui-driver.exe
+    wine_require_file "$GUI_APP_DIR/Vidudi.exe" Vidudi.exe
+    wine_require_file "$GUI_APP_DIR/res/Norvane_bkgnd.bmp" "the skin images beside Vidudi.exe"
+    wine_require_file "$GUI_DRIVER" vidudi-ui-driver.exe
+    [ -x "$NAS_EMULATOR" ] || wine_fail "nas-emulator not found at $NAS_EMULATOR"
+    vlan_require_root
+    wine_use_prefix "$3"
+    wine_lock_prefix
+    wine_ensure_prefix
+    WORK=$(mktemp -d "${TMPDIR:-/tmp}/vidudi-gui.XXXXXX") || wine_fail "no temporary directory"
+    GUI_APP_PID=""
+    vlan_create || wine_fail "cannot create the virtual LAN"
+    trap gui__on_exit EXIT
+}
+
+# Scripts may add their own cleanup here; it runs while the wineserver is still up.
+gui_cleanup() { :; }
+
+gui__on_exit() {
+    local status=$? log
+    [ -n "$GUI_APP_PID" ] && kill "$GUI_APP_PID" 2>/dev/null
+    [ -n "$WINE_SERVER_PID" ] && gui_cleanup
+    wine_server_stop
+    wine_stop_xvfb
+    if [ "$status" -ne 0 ]; then
+        for log in "$WORK"/*.log "$WORK"/*.err; do
+            [ -s "$log" ] && { echo "----- $(basename "$log")" >&2; tail -n 25 "$log" | cut -c1-200 >&2; }
+        done
+    fi
+    vlan_destroy
+    rm -rf -- "$WORK"
+    exit "$status"
+}
+
+gui_start_display() {
+    wine_start_xvfb vlan_client_exec
+    wine_server_start vlan_client_exec
+}
+
+drv() { vlan_client_exec timeout -k 5 180 wine "$GUI_DRIVER" "$@" 2>>"$WORK/driver.err" | tr -d '\r'; }
+
+gui_start_program() {
+    (cd "$GUI_APP_DIR" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >"$WORK/program.log" 2>&1 &
+    GUI_APP_PID=$!
+    drv --timeout 60 wait-window >"$WORK/window.txt" || wine_fail "the main window did not appear"
+}
+
+gui_row_of() { drv list-rows 1000 | awk -F'\t' -v a="$1" '$2 == a { print NR - 1; exit }'; }
+
+gui_choose() {
+    drv --timeout 60 click 1002 >/dev/null || wine_fail "Refresh failed"
+    local row
+    row=$(gui_row_of "$1")
+    [ -n "$row" ] || wine_fail "$1 is not listed: $(drv list-rows 1000)"
+    drv --timeout 60 click-row 1000 "$row" >/dev/null || wine_fail "cannot click $1"
+}
+
+gui_expect_message() {
+    drv --timeout 120 messagebox >"$WORK/box.txt" || wine_fail "no message box (expected '$2')"
+    printf 'caption=%s\ntext=%s\n' "$1" "$2" >"$WORK/box.want"
+    diff -u "$WORK/box.want" "$WORK/box.txt" || wine_fail "unexpected message box"
+    drv answer-messagebox >/dev/null || wine_fail "cannot close the message box"
+}
