@@ -1,15 +1,22 @@
 #!/bin/bash
 # Runs one Windows GoogleTest executable under Wine.
 #
-#   run_windows_tests.sh PREFIX EXE [GTEST ARGS...]
+#   run_windows_tests.sh [--display] PREFIX EXE [GTEST ARGS...]
 #
-# The unit and sim executables open no sockets; they still run in a network namespace of
-# their own with no interfaces at all, so nothing they or Wine do can reach a network.
+# The test executables open no sockets; they still run in a network namespace of their own with
+# no interfaces at all, so nothing they or Wine do can reach a network. With --display the
+# program gets a private Xvfb display (in that namespace too) for the windows it opens.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine_common.sh"
 
-[ $# -ge 2 ] || wine_fail "usage: $0 PREFIX EXE [GTEST ARGS...]"
+display=()
+if [ "${1:-}" = --display ]; then
+    command -v xvfb-run >/dev/null || wine_fail "xvfb-run is not installed (apt-get install xvfb)"
+    display=(xvfb-run -a)
+    shift
+fi
+[ $# -ge 2 ] || wine_fail "usage: $0 [--display] PREFIX EXE [GTEST ARGS...]"
 prefix=$1
 exe=$2
 shift 2
@@ -21,7 +28,7 @@ if [ -z "${VIDUDI_WINE_ISOLATED:-}" ]; then
         echo "needs root for a private network namespace (unshare --net); skipped" >&2
         exit 77
     fi
-    exec unshare --net env VIDUDI_WINE_ISOLATED=1 "$0" "$prefix" "$exe" "$@"
+    exec unshare --net env VIDUDI_WINE_ISOLATED=1 "$0" ${display:+--display} "$prefix" "$exe" "$@"
 fi
 
 wine_use_prefix "$prefix"
@@ -31,7 +38,7 @@ wine_prepare_prefix
 wine_server_start
 
 cd "$(dirname "$exe")" || wine_fail "cannot enter $(dirname "$exe")"
-timeout -k 5 "$WINE_PROGRAM_TIMEOUT" wine "$(basename "$exe")" --gtest_color=no "$@"
+timeout -k 5 "$WINE_PROGRAM_TIMEOUT" "${display[@]}" wine "$(basename "$exe")" --gtest_color=no "$@"
 status=$?
 [ "$status" -eq 0 ] || echo "FAIL: $(basename "$exe") under Wine exited with $status" >&2
 exit "$status"
