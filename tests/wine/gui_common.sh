@@ -9,6 +9,7 @@
 #   gui_choose ADDRESS                                Refresh, then a click on the adapter's row
 #   gui_row_of ADDRESS                                the device list row showing it (empty: none)
 #   gui_expect_message CAPTION TEXT                   the open message box, then OK
+#   gui_click ID                                      a click, once the window takes input again
 
 gui_begin() {
     GUI_WINDOWS=$(cd "$1" 2>/dev/null && pwd) || wine_fail "no Windows build at $1"
@@ -76,4 +77,15 @@ gui_expect_message() {
     printf 'caption=%s\ntext=%s\n' "$1" "$2" >"$WORK/box.want"
     diff -u "$WORK/box.want" "$WORK/box.txt" || wine_fail "unexpected message box"
     drv answer-messagebox >/dev/null || wine_fail "cannot close the message box"
+}
+
+# The owner of a modal box is enabled again only after the box is gone, a moment after the
+# driver sees it go: the driver refuses a click on a disabled window, so try for a while.
+gui_click() {
+    local tries
+    for tries in $(seq 25); do
+        drv click "$1" >/dev/null && return 0
+        sleep 0.2
+    done
+    wine_fail "the click on $1 was not taken"
 }

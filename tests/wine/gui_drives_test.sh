@@ -76,5 +76,5 @@ for _ in $(seq 50); do [ -z "$(gui_row_of 10.77.2.10)" ] && break; sleep 0.2; do
 [ "$(wc -l <"$work/browser/launched.txt")" -eq 1 ] || wine_fail "the browser was started for the gone device"
 echo "gone device: warned, list searched again"
 
-drv click 1009 >/dev/null
+gui_click 1009
 drv --timeout 20 wait-gone >/dev/null || wine_fail "Exit did not end the program"

@@ -120,5 +120,5 @@ python3 "$here/../lan/request_log.py" "$work/emulator.log" "$m" | grep -c "^3/4 
     grep -qx 1 || wine_fail "the password was not checked exactly once"
 echo "login: wrong password told once, right one accepted through the dialog"
 
-drv click 1009 >/dev/null
+gui_click 1009
 drv --timeout 20 wait-gone >/dev/null || wine_fail "Exit did not end the program"

@@ -131,7 +131,7 @@ drv close-dialog "Norvane Vidudi" >/dev/null || wine_fail "the about box did not
 echo "about box: opened from the system menu and closed"
 
 # --- Exit, then the close box, then Escape: each ends the program
-drv click 1009 >/dev/null
+gui_click 1009
 ended "Exit"
 start_program
 drv syscommand 0xF060 >/dev/null
