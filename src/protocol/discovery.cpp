@@ -1,6 +1,9 @@
 #include "protocol/discovery.h"
 
+#include <algorithm>
 #include <cstring>
+#include <unordered_set>
+#include <vector>
 
 #include "protocol/device_table.h"
 #include "protocol/network.h"
@@ -11,46 +14,29 @@ namespace {
 
 using namespace DevicePacket;
 
-// Drains what earlier exchanges left queued on address i. A device that keeps sending must not
-// hold the search here, so at most kMaxStaleDatagrams reads (good or failed) are made.
-void FlushStaleDatagrams(int i, std::uint8_t* buffer) {
-    for (int reads = 0; reads < kMaxStaleDatagrams && PollAddress(i); ++reads) {
-        if (ReadOnAddress(i, buffer) >= 0) Pause(kDiscoveryCyclePause);
-    }
-}
+// What AddDeviceFromReply can use of a reply: up to the end of the longest name it keeps.
+constexpr std::size_t kUsefulReplyBytes = kExtendedHostName + sizeof DeviceEntry::name;
 
-void ExamineDatagram(const DiscoveryFilter& filter, const Datagram& datagram, int i) {
+// The accepted replies of one local address, in order of arrival, one per device address.
+struct Heard {
+    std::vector<std::vector<std::uint8_t>> replies;
+    std::unordered_set<std::uint32_t> addresses;
+};
+
+bool IsAnnouncement(const DiscoveryFilter& filter, const Datagram& datagram) {
     const std::uint8_t op = datagram.At(kOp);
-    if (op != kOpDiscoveryReply && op != kOpDiscoveryReplyExtended) return;
-    if (!IsReplyForUs(datagram)) return;
-    if (op == kOpDiscoveryReplyExtended &&
-        !PassesFilter(filter, datagram.At(kTypeCode1), datagram.At(kTypeCode2))) {
-        return;
-    }
-    AddDeviceFromReply(datagram, op, i);
+    if (op != kOpDiscoveryReply && op != kOpDiscoveryReplyExtended) return false;
+    if (!IsReplyForUs(datagram)) return false;
+    // Too short to hold its fixed fields: not an announcement, and no shadow over a later one.
+    if (!datagram.Has(op == kOpDiscoveryReply ? kHostNameLength : kExtendedHostNameLength, 4)) return false;
+    return op == kOpDiscoveryReply ||
+           PassesFilter(filter, datagram.At(kTypeCode1), datagram.At(kTypeCode2));
 }
 
-void DiscoverOnAddress(const DiscoveryFilter& filter, int i, const std::uint8_t* request,
-                       std::size_t requestLength, std::uint8_t* buffer) {
-    SendOnAddress(i, request, requestLength);
-    Pause(kDiscoverySendPause);
-    SendOnAddress(i, request, requestLength);
-    Pause(kDiscoverySendPause);
-
-    int cycles = 0;
-    // Failed reads repeat a cycle uncounted; the bound keeps a socket that fails every read
-    // from holding the search for ever.
-    int failedReads = 0;
-    while (cycles < kDiscoveryWaitCycles) {
-        if (PollAddress(i)) {
-            int length = ReadOnAddress(i, buffer);
-            if (length < 0 && ++failedReads <= kMaxStaleDatagrams) continue;
-            if (length >= 0) {
-                ExamineDatagram(filter, Datagram{buffer, static_cast<std::size_t>(length)}, i);
-            }
-        }
-        if (++cycles < kDiscoveryWaitCycles) Pause(kDiscoveryCyclePause);
-    }
+std::uint32_t AddressBytes(const Datagram& datagram) {
+    std::uint32_t address = 0;
+    for (std::size_t b = 0; b < 4; ++b) address = address << 8 | datagram.At(kAddress + b);
+    return address;
 }
 
 }  // namespace
@@ -89,15 +75,40 @@ void AddDeviceFromReply(const Datagram& reply, std::uint8_t layout, int i) {
     AppendDeviceEntry(name, address, netmask, gateway, reply.bytes + kDeviceId, dhcp, i);
 }
 
+// Every local address is asked at once and listened to at once, so a search costs one window
+// however many networks there are. The table is then built as if the addresses had been asked
+// one after the other: address 0's devices first, each address in order of arrival; a device
+// heard on two addresses keeps the lower one, and the first reply from an address wins.
 void SearchDevices(const DiscoveryFilter& filter) {
     FreeDeviceList();
+    if (g_nLocalAddressCount <= 0) return;
     std::uint8_t request[kPacketBufferSize] = {};
     const std::size_t requestLength = BuildDiscoveryRequest(request);
-    std::uint8_t buffer[kReceiveBufferSize];
+    const AddressSet everywhere = AllLocalAddresses();
 
-    for (int i = 0; i < g_nLocalAddressCount; ++i) FlushStaleDatagrams(i, buffer);
+    FlushAddresses(everywhere);
+    std::vector<Heard> heard(static_cast<std::size_t>(g_nLocalAddressCount));
+    auto listen = [&](int i, const Datagram& datagram) {
+        if (!IsAnnouncement(filter, datagram)) return false;
+        Heard& on = heard[static_cast<std::size_t>(i)];
+        if (on.addresses.insert(AddressBytes(datagram)).second) {
+            const std::size_t kept = std::min(datagram.length, kUsefulReplyBytes);
+            on.replies.emplace_back(datagram.bytes, datagram.bytes + kept);
+        }
+        return false;  // the window always runs to its end
+    };
+
+    const std::int64_t firstSend = NowMicros();
+    for (int i = 0; i < g_nLocalAddressCount; ++i) SendOnAddress(i, request, requestLength);
+    WaitForDatagrams({everywhere, firstSend + kDiscoverySendPause * 1000LL}, listen);
+    for (int i = 0; i < g_nLocalAddressCount; ++i) SendOnAddress(i, request, requestLength);
+    WaitForDatagrams({everywhere, firstSend + kDiscoveryWindow * 1000LL}, listen);
+
     for (int i = 0; i < g_nLocalAddressCount; ++i) {
-        DiscoverOnAddress(filter, i, request, requestLength, buffer);
+        for (const std::vector<std::uint8_t>& reply : heard[static_cast<std::size_t>(i)].replies) {
+            const Datagram datagram{reply.data(), reply.size()};
+            AddDeviceFromReply(datagram, datagram.At(kOp), i);
+        }
     }
 }
 

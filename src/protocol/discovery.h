@@ -20,12 +20,10 @@ struct DiscoveryFilter {
 // What every caller passes: type code 2 is 10, or both codes are 6.
 constexpr DiscoveryFilter kDeviceFilter{{0, 10}, {6, 6}};
 
-constexpr int kDiscoveryWaitCycles = 32;
-constexpr int kDiscoveryCyclePause = 20;
+// The second copy of the request goes out this long after the first; replies are taken until
+// kDiscoveryWindow after the first send.
 constexpr int kDiscoverySendPause = 50;
-// Datagrams still queued from an earlier exchange are drained before a search; a device that
-// keeps sending must not keep us here, so the drain reads at most this many per address.
-constexpr int kMaxStaleDatagrams = 64;
+constexpr int kDiscoveryWindow = 1040;
 
 bool PassesFilter(const DiscoveryFilter& filter, std::uint8_t typeCode1, std::uint8_t typeCode2);
 void SearchDevices(const DiscoveryFilter& filter);

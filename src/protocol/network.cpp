@@ -1,8 +1,10 @@
 #include "protocol/network.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <vector>
 
-#include "protocol/packet.h"
 #include "protocol/request_buffers.h"
 
 namespace vidudi {
@@ -14,6 +16,13 @@ std::uint8_t ClientTag[10];
 namespace {
 Transport* g_transport = nullptr;
 bool g_networkUp = false;
+std::atomic<bool> g_abandoned{false};
+
+// Reads per readable socket before the clock is looked at again: a socket that never runs dry
+// must not keep a wait past its deadline.
+constexpr int kReadsPerRound = 64;
+// A flush stops after this long even when a device keeps the socket busy.
+constexpr std::int64_t kFlushLimitMicros = 50'000;
 }  // namespace
 
 void UseTransport(Transport* transport) { g_transport = transport; }
@@ -21,6 +30,10 @@ void UseTransport(Transport* transport) { g_transport = transport; }
 Transport& CurrentTransport() { return *g_transport; }
 
 bool IsNetworkUp() { return g_networkUp; }
+
+void AbandonExchanges() { g_abandoned = true; }
+
+bool ExchangesAbandoned() { return g_abandoned; }
 
 void EnumerateLocalAddresses() {
     std::memset(LocalAddressTable, 0, sizeof LocalAddressTable);
@@ -37,6 +50,7 @@ void EnumerateLocalAddresses() {
 
 bool StartNetwork() {
     if (!g_transport->Startup()) return false;
+    g_abandoned = false;
     EnumerateLocalAddresses();
     for (int i = 0; i < g_nLocalAddressCount; ++i) {
         g_transport->OpenSendSocket(i, LocalAddressTable[i]);
@@ -55,25 +69,53 @@ void StopNetwork() {
     g_networkUp = false;
 }
 
+AddressSet AllLocalAddresses() {
+    return g_nLocalAddressCount >= kMaxLocalAddresses ? ~AddressSet{0}
+                                                      : OneAddress(g_nLocalAddressCount) - 1;
+}
+
 void SendOnAddress(int i, const std::uint8_t* data, std::size_t length) {
     g_transport->Send(i, data, length);
 }
 
-bool PollAddress(int i) { return g_transport->Poll(i, kPollMilliseconds); }
+std::int64_t NowMicros() { return g_transport->NowMicros(); }
 
-int ReadOnAddress(int i, std::uint8_t* buffer) {
-    int length = g_transport->Receive(i, buffer, kPacketBufferSize);
-    if (length >= 0) buffer[length] = 0;
-    return length;
+void Pause(int milliseconds) {
+    if (!g_abandoned) g_transport->Sleep(milliseconds);
 }
 
-void FlushAddress(int i, int count) {
-    std::uint8_t discard[kReceiveBufferSize];
-    for (int cycle = 0; cycle < count; ++cycle) {
-        if (PollAddress(i)) ReadOnAddress(i, discard);
+// How every exchange waits. One poll covers all the addresses the exchange listens on, with
+// the time left to its deadline; whatever is readable is then read at once, socket by socket,
+// until each runs dry, and every datagram goes to the handler. So a reply is taken as soon as
+// it arrives, a burst of replies is drained rather than left to overflow the socket, and only
+// the deadline or the handler ends the wait: other traffic is read and dropped without
+// shortening or stretching it.
+bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler) {
+    if (wait.addresses == 0) return false;
+    // Room for the largest datagram, and the NUL placed after it.
+    std::vector<std::uint8_t> buffer(kDatagramCapacity + 1);
+    for (;;) {
+        if (g_abandoned) return false;
+        const std::int64_t left = wait.endWhenIdle ? 0 : wait.deadlineMicros - g_transport->NowMicros();
+        const AddressSet readable = g_transport->Poll(wait.addresses, std::max<std::int64_t>(left, 0));
+        if (readable == 0 && (wait.endWhenIdle || left <= 0)) return false;
+        for (int i = 0; i < kMaxLocalAddresses; ++i) {
+            if (!(readable & OneAddress(i))) continue;
+            for (int reads = 0; reads < kReadsPerRound; ++reads) {
+                const int length = g_transport->Receive(i, buffer.data(), kDatagramCapacity);
+                if (length == Transport::kNothingQueued) break;
+                if (length < 0) continue;  // a failed read costs nothing but the read
+                buffer[static_cast<std::size_t>(length)] = 0;
+                if (handler(i, Datagram{buffer.data(), static_cast<std::size_t>(length)})) return true;
+            }
+        }
+        if (g_transport->NowMicros() >= wait.deadlineMicros) return false;
     }
 }
 
-void Pause(int milliseconds) { g_transport->Sleep(milliseconds); }
+void FlushAddresses(AddressSet addresses) {
+    WaitForDatagrams({addresses, g_transport->NowMicros() + kFlushLimitMicros, true},
+                     [](int, const Datagram&) { return false; });
+}
 
 }  // namespace vidudi

@@ -1,15 +1,18 @@
 #pragma once
-// The transport state of the protocol: local addresses, the instance tag, and the send, poll,
-// read and flush primitives over the current Transport backend.
+// The transport state of the protocol: local addresses, the instance tag, sending, and the one
+// wait loop that every exchange reads its replies through.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
+#include "protocol/packet.h"
 #include "protocol/transport.h"
 
 namespace vidudi {
 
-constexpr int kMaxLocalAddresses = 8;
-constexpr int kPollMilliseconds = 10;
+// One bit per address in an AddressSet.
+constexpr int kMaxLocalAddresses = 32;
+static_assert(kMaxLocalAddresses <= 8 * sizeof(AddressSet));
 
 extern char LocalAddressTable[kMaxLocalAddresses][16];
 extern std::int32_t g_nLocalAddressCount;
@@ -27,12 +30,34 @@ void StopNetwork();
 void EnumerateLocalAddresses();
 bool IsNetworkUp();
 
+// Ends every wait at its next poll, as if nothing more arrived, and every later one at once,
+// until the next StartNetwork. Safe from any thread: the window calls it when it closes during
+// an exchange.
+void AbandonExchanges();
+bool ExchangesAbandoned();
+
+AddressSet AllLocalAddresses();
+inline AddressSet OneAddress(int i) { return AddressSet{1} << i; }
+
 void SendOnAddress(int i, const std::uint8_t* data, std::size_t length);
-bool PollAddress(int i);
-// Reads one datagram into a buffer of kReceiveBufferSize bytes and places a NUL after it.
-// Returns its length, or -1 for a failed read.
-int ReadOnAddress(int i, std::uint8_t* buffer);
-void FlushAddress(int i, int count);
+std::int64_t NowMicros();
 void Pause(int milliseconds);
+
+// Sees one datagram received on address i (a NUL follows its last byte); returns true to end
+// the wait.
+using DatagramHandler = std::function<bool(int i, const Datagram& datagram)>;
+
+struct Wait {
+    AddressSet addresses = 0;
+    std::int64_t deadlineMicros = 0;  // on NowMicros' clock
+    // End as soon as nothing is queued instead of waiting for the deadline (a flush).
+    bool endWhenIdle = false;
+};
+
+// The one wait loop. Returns true when the handler ended the wait.
+bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler);
+
+// Reads and drops what is already queued on the addresses, without waiting for more.
+void FlushAddresses(AddressSet addresses);
 
 }  // namespace vidudi

@@ -9,9 +9,10 @@ namespace vidudi {
 constexpr std::uint16_t kDevicePort = 13579;
 constexpr char kDeviceGroup[] = "224.0.0.1";
 
-// Request buffers hold 4096 bytes; receive buffers one more for the NUL placed after the data.
+// Requests are built in buffers of 4096 bytes. Datagrams are read whole, up to the largest a
+// UDP datagram can be; one that would not fit is refused rather than cut.
 constexpr std::size_t kPacketBufferSize = 4096;
-constexpr std::size_t kReceiveBufferSize = kPacketBufferSize + 1;
+constexpr std::size_t kDatagramCapacity = 65536;
 
 enum PacketOp : std::uint8_t {
     kOpDiscovery = 1,

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "protocol/device_table.h"
 #include "protocol/network.h"
@@ -21,63 +22,56 @@ enum class ReplyFrom { Target, NewAddress, AnyAddress };
 
 struct RequestKind {
     std::size_t (*build)(std::uint8_t* buffer);
-    int flushCount;
+    bool flush;  // drop what is queued on the target's address first
     std::uint8_t awaitedOp;
     ReplyFrom from;
     int cycles;
 };
 
-constexpr RequestKind kVerifyAdminPassword{BuildVerifyAdminPasswordRequest, 0, kOpQueryReply, ReplyFrom::Target, 11};
-constexpr RequestKind kGetShareList{BuildShareListRequest, 11, kOpQueryReply, ReplyFrom::Target, 21};
-constexpr RequestKind kGetWorkGroup{BuildWorkGroupRequest, 6, kOpQueryReply, ReplyFrom::Target, 11};
-constexpr RequestKind kSetStaticAddress{BuildStaticAddressRequest, 0, kOpSettingReply, ReplyFrom::NewAddress, 101};
-constexpr RequestKind kEnableDhcp{BuildDhcpRequest, 0, kOpSettingReply, ReplyFrom::AnyAddress, 101};
-constexpr RequestKind kSetHostName{BuildHostNameRequest, 0, kOpSettingReply, ReplyFrom::Target, 11};
-constexpr RequestKind kSetWorkGroup{BuildWorkGroupChangeRequest, 0, kOpSettingReply, ReplyFrom::Target, 11};
+constexpr RequestKind kVerifyAdminPassword{BuildVerifyAdminPasswordRequest, false, kOpQueryReply, ReplyFrom::Target, 11};
+constexpr RequestKind kGetShareList{BuildShareListRequest, true, kOpQueryReply, ReplyFrom::Target, 21};
+constexpr RequestKind kGetWorkGroup{BuildWorkGroupRequest, true, kOpQueryReply, ReplyFrom::Target, 11};
+constexpr RequestKind kSetStaticAddress{BuildStaticAddressRequest, false, kOpSettingReply, ReplyFrom::NewAddress, 101};
+constexpr RequestKind kEnableDhcp{BuildDhcpRequest, false, kOpSettingReply, ReplyFrom::AnyAddress, 101};
+constexpr RequestKind kSetHostName{BuildHostNameRequest, false, kOpSettingReply, ReplyFrom::Target, 11};
+constexpr RequestKind kSetWorkGroup{BuildWorkGroupChangeRequest, false, kOpSettingReply, ReplyFrom::Target, 11};
+
+// The awaited reply, kept whole with a NUL after it.
+struct Reply {
+    std::vector<std::uint8_t> bytes;
+    Datagram datagram() const { return {bytes.data(), bytes.empty() ? 0 : bytes.size() - 1}; }
+};
 
 // The one exchange every request makes: find the target, flush, send once, then wait for the
-// awaited reply. On success the reply is in `reply` (NUL placed after it) and true returns.
-bool Exchange(const RequestKind& kind, std::uint8_t* reply, Datagram& accepted) {
+// awaited reply until the request's time is up. Datagrams of other kinds, replies for another
+// instance, and replies from another address are read and passed over; they neither end the
+// wait nor stretch it.
+bool Exchange(const RequestKind& kind, Reply& reply) {
     const DeviceEntry* target = FindDeviceEntry(g_szTargetIP);
     if (!target) return false;
     const int i = target->iface;
-    if (kind.flushCount) FlushAddress(i, kind.flushCount);
+    if (kind.flush) FlushAddresses(OneAddress(i));
 
     std::uint8_t request[kPacketBufferSize] = {};
-    std::memset(reply, 0, kReceiveBufferSize);
     const std::size_t length = kind.build(request);
     if (!length) return false;
-    SendOnAddress(i, request, length);
-
     // The address the reply must come from, fixed before the wait (the buffers stay as they are).
     char expected[16] = {};
     if (kind.from == ReplyFrom::Target) CopyText(expected, g_szTargetIP);
     if (kind.from == ReplyFrom::NewAddress) CopyText(expected, g_szNewIP);
 
-    int counted = 0;
-    int uncountedBudget = kind.cycles * kUncountedPerCycle;
-    for (;;) {
-        if (PollAddress(i)) {
-            const int received = ReadOnAddress(i, reply);
-            const Datagram datagram{reply, received < 0 ? 0 : static_cast<std::size_t>(received)};
-            const bool uncounted = received < 0 || datagram.At(kOp) != kind.awaitedOp;
-            if (uncounted && uncountedBudget > 0) {
-                --uncountedBudget;
-                continue;
-            }
-            // A reply too short to say which device sent it cannot be the one awaited.
-            if (!uncounted && IsReplyForUs(datagram) && datagram.Has(kAddress, 4)) {
-                char from[16];
-                RenderDeviceAddress(datagram, from);
-                if (kind.from == ReplyFrom::AnyAddress || std::strcmp(from, expected) == 0) {
-                    accepted = datagram;
-                    return true;
-                }
-            }
-        }
-        if (++counted > kind.cycles - 1) return false;
-        Pause(kRequestCyclePause);
-    }
+    SendOnAddress(i, request, length);
+    const std::int64_t deadline = NowMicros() + RequestWaitMicros(kind.cycles);
+    return WaitForDatagrams({OneAddress(i), deadline}, [&](int, const Datagram& datagram) {
+        if (datagram.At(kOp) != kind.awaitedOp || !IsReplyForUs(datagram)) return false;
+        // A reply too short to say which device sent it cannot be the one awaited.
+        if (!datagram.Has(kAddress, 4)) return false;
+        char from[16];
+        RenderDeviceAddress(datagram, from);
+        if (kind.from != ReplyFrom::AnyAddress && std::strcmp(from, expected) != 0) return false;
+        reply.bytes.assign(datagram.bytes, datagram.bytes + datagram.length + 1);
+        return true;
+    });
 }
 
 // Dotted text to the four bytes of an id's address, network order.
@@ -89,9 +83,8 @@ void PutAddressBytes(std::uint8_t* at, const char* text) {
 
 // A setting whose reply carries nothing but the confirmation.
 int Confirmed(const RequestKind& kind) {
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    return Exchange(kind, reply, accepted) ? 1 : 0;
+    Reply reply;
+    return Exchange(kind, reply) ? 1 : 0;
 }
 
 }  // namespace
@@ -99,20 +92,19 @@ int Confirmed(const RequestKind& kind) {
 void SetTraceSink(TraceSink sink) { g_traceSink = sink; }
 
 int VerifyAdminPassword() {
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    if (!Exchange(kVerifyAdminPassword, reply, accepted)) return 0;
-    return static_cast<signed char>(accepted.At(kQueryResult));
+    Reply reply;
+    if (!Exchange(kVerifyAdminPassword, reply)) return 0;
+    return static_cast<signed char>(reply.datagram().At(kQueryResult));
 }
 
 int GetShareList() {
     FreeShareList();  // empty after any failure
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    if (!Exchange(kGetShareList, reply, accepted)) return 0;
+    Reply reply;
+    if (!Exchange(kGetShareList, reply)) return 0;
 
-    char text[kReceiveBufferSize];
-    ReadReplyText(accepted, kQueryResult, kReceiveBufferSize, text, sizeof text);
+    std::vector<char> textBuffer(reply.bytes.size());
+    char* text = textBuffer.data();
+    ReadReplyText(reply.datagram(), kQueryResult, textBuffer.size(), text, textBuffer.size());
     // Names are separated by ':'; empty pieces (doubled or trailing colons) are skipped.
     for (char* piece = text; *piece;) {
         char* end = std::strchr(piece, ':');
@@ -126,11 +118,10 @@ int GetShareList() {
 }
 
 int GetWorkGroup() {
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    if (!Exchange(kGetWorkGroup, reply, accepted)) return 0;
+    Reply reply;
+    if (!Exchange(kGetWorkGroup, reply)) return 0;
     // Cut to the buffer: a longer text is a device fault and must not run past it.
-    ReadReplyText(accepted, kQueryResult, kReceiveBufferSize, g_szWorkGroup, sizeof g_szWorkGroup);
+    ReadReplyText(reply.datagram(), kQueryResult, sizeof g_szWorkGroup, g_szWorkGroup, sizeof g_szWorkGroup);
     if (g_traceSink) {
         char line[sizeof g_szWorkGroup + 16];
         std::snprintf(line, sizeof line, "workgroup=%s\n", g_szWorkGroup);
@@ -140,9 +131,8 @@ int GetWorkGroup() {
 }
 
 int SetStaticAddress() {
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    if (!Exchange(kSetStaticAddress, reply, accepted)) return 0;
+    Reply reply;
+    if (!Exchange(kSetStaticAddress, reply)) return 0;
     if (DeviceEntry* entry = FindDeviceEntry(g_szTargetIP)) {
         CopyText(entry->address, g_szNewIP);
         CopyText(entry->netmask, g_szNewNetmask);
@@ -154,11 +144,10 @@ int SetStaticAddress() {
 }
 
 int EnableDhcp() {
-    std::uint8_t reply[kReceiveBufferSize];
-    Datagram accepted;
-    if (!Exchange(kEnableDhcp, reply, accepted)) return 0;
+    Reply reply;
+    if (!Exchange(kEnableDhcp, reply)) return 0;
     char newAddress[16];
-    RenderDeviceAddress(accepted, newAddress);
+    RenderDeviceAddress(reply.datagram(), newAddress);
     if (DeviceEntry* entry = FindDeviceEntry(g_szTargetIP)) {
         CopyText(entry->address, newAddress);
         PutAddressBytes(entry->id + kIdentitySize, newAddress);

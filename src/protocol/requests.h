@@ -3,12 +3,17 @@
 // parameters from the request buffers, addresses the device whose address is g_szTargetIP,
 // and returns 1 for success and 0 for failure (the password check returns the verdict).
 
+#include <cstdint>
+
 namespace vidudi {
 
+// A request waits for its reply for `cycles` wait cycles of the protocol: a 10 ms poll each,
+// with 100 ms between them; 11 cycles are 1.11 s after the send, 21 are 2.21 s, 101 are 11.01 s.
 constexpr int kRequestCyclePause = 100;
-// Datagrams of other kinds and failed reads do not use up a wait; past this many per counted
-// cycle allowed, they do, so that a flood cannot stretch a wait without bound.
-constexpr int kUncountedPerCycle = 32;
+constexpr int kRequestPoll = 10;
+constexpr std::int64_t RequestWaitMicros(int cycles) {
+    return (cycles * kRequestPoll + (cycles - 1) * kRequestCyclePause) * 1000LL;
+}
 
 int VerifyAdminPassword();
 int GetShareList();

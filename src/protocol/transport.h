@@ -9,8 +9,15 @@
 
 namespace vidudi {
 
+// A set of local addresses, bit i standing for address i.
+using AddressSet = std::uint32_t;
+
 class Transport {
 public:
+    // Receive results besides a length.
+    static constexpr int kReadFailed = -1;
+    static constexpr int kNothingQueued = -2;
+
     virtual ~Transport() = default;
 
     // Socket library up and down. Startup failing means no network layer at all.
@@ -31,12 +38,15 @@ public:
 
     // One datagram to the device group out of local address i; the outcome is not examined.
     virtual void Send(int i, const std::uint8_t* data, std::size_t length) = 0;
-    // True when a datagram (or an error) is waiting on receive socket i; waits at most timeoutMs.
-    virtual bool Poll(int i, int timeoutMs) = 0;
-    // Reads one datagram into buffer; returns its length, or -1 when the read failed.
-    // A datagram longer than capacity is cut to capacity.
+    // Waits at most timeoutMicros for a datagram (or an error) on any receive socket of
+    // `addresses`; returns the set of those that are readable, empty when the time ran out.
+    virtual AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) = 0;
+    // Reads one datagram without waiting: its length, kNothingQueued, or kReadFailed. A datagram
+    // longer than capacity is a failed read (it is discarded, never cut).
     virtual int Receive(int i, std::uint8_t* buffer, std::size_t capacity) = 0;
 
+    // A monotonic clock, and a pause.
+    virtual std::int64_t NowMicros() = 0;
     virtual void Sleep(int milliseconds) = 0;
 };
 

@@ -8,19 +8,7 @@
 # With a Wine prefix, VIDUDI is the Windows build (vidudi.exe) and runs under Wine, with the
 # prefix's wineserver in the client namespace (Wine makes its sockets there).
 source "$(dirname "$0")/lan_lib.sh"
-wine_prefix=${3:-}
-if [ -n "$wine_prefix" ]; then
-    source "$LAN_TESTS_DIR/../wine/wine_common.sh"
-    wine_use_prefix "$wine_prefix"
-    wine_lock_prefix
-    wine_ensure_prefix
-    [ -f "$1" ] || { echo "vidudi.exe not found at '$1': build the windows preset" >&2; exit 1; }
-    # lan_init wants an executable; the .exe is run by wine.
-    lan_init /bin/true "$2"
-    VIDUDI=$1
-else
-    lan_init "$@"
-fi
+lan_init_program "$@"
 
 cat >"$WORK/devices.ini" <<'INI'
 [device]
@@ -45,24 +33,11 @@ vlan_add_segment 1
 vlan_add_client_iface 1 >/dev/null
 vlan_start_emulator 1 "$WORK/devices.ini" "$WORK/emulator.log" || lan_fail "emulator did not start"
 
-runner=()
-if [ -n "$wine_prefix" ]; then
-    on_exit() {
-        local status=$?
-        wine_server_stop
-        (exit "$status")
-        vlan__on_exit
-    }
-    trap on_exit EXIT
-    wine_server_start vlan_client_exec
-    runner=(timeout -k 5 "$WINE_PROGRAM_TIMEOUT" wine)
-fi
-
 # run STATUS OUT [stdin-file] -- ARGS...: vidudi in the client namespace, expecting STATUS.
 run() {
     local expected=$1 out=$2 input=$3 status=0
     shift 4
-    vlan_client_exec "${runner[@]}" "$VIDUDI" "$@" <"$input" >"$out" 2>"$out.err" || status=$?
+    "${RUN[@]}" "$@" <"$input" >"$out" 2>"$out.err" || status=$?
     sed -i 's/\r$//' "$out" "$out.err"  # Windows line ends
     [ "$status" = "$expected" ] || lan_fail "vidudi $* ended with $status, expected $expected"
 }

@@ -19,6 +19,35 @@ lan_init() {
     LAN_TEST_NAME=$(basename "$0" .sh)
 }
 
+# lan_init_program VIDUDI NAS_EMULATOR [WINEPREFIX]: lan_init for a test that runs VIDUDI
+# natively or, given a Wine prefix, as the Windows build under Wine. Afterwards
+# "${RUN[@]}" ARGS... runs it in the client namespace. Under Wine the prefix's wineserver runs
+# there too: Wine makes its sockets in the wineserver.
+lan_init_program() {
+    LAN_WINE_PREFIX=${3:-}
+    if [ -z "$LAN_WINE_PREFIX" ]; then
+        lan_init "$1" "$2"
+        RUN=(vlan_client_exec "$VIDUDI")
+        return
+    fi
+    source "$LAN_TESTS_DIR/../wine/wine_common.sh"
+    wine_use_prefix "$LAN_WINE_PREFIX"
+    wine_lock_prefix
+    wine_ensure_prefix
+    [ -f "$1" ] || { echo "'$1' not found: build the windows preset" >&2; exit 1; }
+    lan_init /bin/true "$2"  # lan_init wants an executable; the .exe is run by wine
+    VIDUDI=$1
+    lan__wine_exit() {
+        local status=$?
+        wine_server_stop
+        (exit "$status")
+        vlan__on_exit
+    }
+    trap lan__wine_exit EXIT
+    wine_server_start vlan_client_exec
+    RUN=(vlan_client_exec timeout -k 5 "$WINE_PROGRAM_TIMEOUT" wine "$VIDUDI")
+}
+
 # Prints the logs of the run (the test's output is shown when it fails), then ends the test.
 lan_fail() {
     echo "FAIL ($LAN_TEST_NAME): $*" >&2

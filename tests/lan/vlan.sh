@@ -11,6 +11,7 @@
 #                                     (10.77.S.2, 10.77.S.3, ... in call order)
 #   vlan_start_emulator S CONFIG LOG  runs $NAS_EMULATOR with CONFIG in the device namespace of S
 #   vlan_client_exec CMD...           runs CMD in the client namespace
+#   vlan_segment_exec S CMD...        runs CMD in the device namespace of S (made when needed)
 #   vlan_destroy                      stops what was started, deletes the namespaces
 #
 # State is kept in files under VLAN_DIR, so the functions may also be called in $(...).
@@ -240,6 +241,14 @@ vlan_client_exec() {
     ip netns exec "$(vlan__client)" /bin/bash -c \
         "$(declare -f vlan_assert_not_root_netns); vlan_assert_not_root_netns && exec \"\$@\"" \
         vlan-client "$@"
+}
+
+vlan_segment_exec() {
+    vlan__require_lan && vlan__check_segment "$1" || return 1
+    local devns
+    devns=$(vlan__device_ns "$1") || return 1
+    shift
+    ip netns exec "$devns" "$@"
 }
 
 # True while the process runs: a process that ended but was not yet reaped (a zombie) does not.

@@ -18,13 +18,14 @@ protected:
     SimulatedLan lan;
 };
 
-TEST_F(TransportTest, OnlyTheFirstEightAddressesAreUsed) {
-    for (int n = 1; n <= 9; ++n) lan.AddLocalAddress("10.77." + std::to_string(n) + ".2", n);
+TEST_F(TransportTest, OnlyTheFirstThirtyTwoAddressesAreUsed) {
+    for (int n = 1; n <= 33; ++n) lan.AddLocalAddress("10.77." + std::to_string(n) + ".2", n);
     ASSERT_TRUE(StartNetwork());
-    EXPECT_EQ(g_nLocalAddressCount, 8);
+    EXPECT_EQ(g_nLocalAddressCount, 32);
     EXPECT_STREQ(LocalAddressTable[0], "10.77.1.2");
-    EXPECT_STREQ(LocalAddressTable[7], "10.77.8.2");
-    EXPECT_EQ(lan.openSockets(), 16);
+    EXPECT_STREQ(LocalAddressTable[31], "10.77.32.2");
+    EXPECT_EQ(AllLocalAddresses(), 0xFFFFFFFFu);
+    EXPECT_EQ(lan.openSockets(), 64);
     StopNetwork();
     EXPECT_EQ(lan.openSockets(), 0);
     EXPECT_FALSE(IsNetworkUp());

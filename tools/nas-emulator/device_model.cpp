@@ -71,13 +71,16 @@ std::vector<std::uint8_t> EmulatedDevice::ReplyHeader(std::uint8_t op, const std
 
 void EmulatedDevice::Send(std::vector<OutgoingDatagram>& out, std::vector<std::uint8_t> bytes,
                           const std::string& from) const {
+    const bool answer = bytes[kOp] == proto::kOpQueryReply || bytes[kOp] == proto::kOpSettingReply;
+    const int delay = answer && config_.faults.answerDelayMs >= 0 ? config_.faults.answerDelayMs
+                                                                  : config_.faults.replyDelayMs;
     // Other traffic of the device first, so a client has to wade through it to the answer.
     for (int n = 0; n < config_.faults.floodOtherOps; ++n) {
         std::vector<std::uint8_t> noise = bytes;
         noise[kOp] = static_cast<std::uint8_t>(8 + n % 8);
-        out.push_back({std::move(noise), config_.faults.replyDelayMs, from});
+        out.push_back({std::move(noise), delay, from});
     }
-    out.push_back({std::move(bytes), config_.faults.replyDelayMs, from});
+    out.push_back({std::move(bytes), delay, from});
 }
 
 std::vector<OutgoingDatagram> EmulatedDevice::HandleDatagram(const std::uint8_t* data,

@@ -20,6 +20,8 @@ namespace vidudi {
 
 namespace {
 
+constexpr int kReceiveSocketBuffer = 1 << 20;
+
 class PosixTransport : public Transport {
 public:
     PosixTransport() {
@@ -88,6 +90,12 @@ public:
         setsockopt(receive_[i], IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
         unsigned char loop = 0;
         setsockopt(receive_[i], IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop);
+        // Room for a burst of hundreds of replies between two reads. The system caps SO_RCVBUF
+        // at net.core.rmem_max; with the privilege to, go past the cap.
+        int room = kReceiveSocketBuffer;
+        if (setsockopt(receive_[i], SOL_SOCKET, SO_RCVBUFFORCE, &room, sizeof room) != 0) {
+            setsockopt(receive_[i], SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
+        }
     }
 
     void CloseSockets(int i) override {
@@ -105,22 +113,42 @@ public:
         sendto(send_[i], data, length, 0, reinterpret_cast<const sockaddr*>(&group), sizeof group);
     }
 
-    bool Poll(int i, int timeoutMs) override {
-        if (receive_[i] < 0) {
-            Sleep(timeoutMs);
-            return false;
+    AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) override {
+        pollfd entries[kMaxLocalAddresses];
+        int slots[kMaxLocalAddresses];
+        nfds_t count = 0;
+        for (int i = 0; i < kMaxLocalAddresses; ++i) {
+            if (!(addresses & OneAddress(i)) || receive_[i] < 0) continue;
+            entries[count] = {receive_[i], POLLIN, 0};
+            slots[count++] = i;
         }
-        pollfd entry{receive_[i], POLLIN, 0};
-        int ready = poll(&entry, 1, timeoutMs);
-        return ready > 0 && (entry.revents & (POLLIN | POLLERR));
+        const timespec limit{static_cast<time_t>(timeoutMicros / 1000000),
+                             static_cast<long>(timeoutMicros % 1000000) * 1000L};
+        // With no socket to watch this is a plain pause, so a wait keeps its length.
+        if (ppoll(entries, count, &limit, nullptr) <= 0) return 0;
+        AddressSet readable = 0;
+        for (nfds_t k = 0; k < count; ++k) {
+            if (entries[k].revents & (POLLIN | POLLERR)) readable |= OneAddress(slots[k]);
+        }
+        return readable;
     }
 
     int Receive(int i, std::uint8_t* buffer, std::size_t capacity) override {
+        if (receive_[i] < 0) return kNothingQueued;
         sockaddr_in from{};
         socklen_t fromLength = sizeof from;
-        ssize_t length = recvfrom(receive_[i], buffer, capacity, MSG_DONTWAIT,
+        // MSG_TRUNC: the datagram's real length, so one too long for the buffer is refused.
+        ssize_t length = recvfrom(receive_[i], buffer, capacity, MSG_DONTWAIT | MSG_TRUNC,
                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
-        return length < 0 ? -1 : static_cast<int>(length);
+        if (length < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? kNothingQueued : kReadFailed;
+        if (static_cast<std::size_t>(length) > capacity) return kReadFailed;
+        return static_cast<int>(length);
+    }
+
+    std::int64_t NowMicros() override {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
     }
 
     void Sleep(int milliseconds) override {

@@ -9,6 +9,7 @@ namespace vidudi {
 
 namespace {
 constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr std::int64_t kFailedReadMicros = 50;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 }  // namespace
 
@@ -91,18 +92,27 @@ bool SimulatedLan::Readable(int i) const {
     return !socket.queue.empty() || (failing != failReads_.end() && failing->second > 0);
 }
 
-bool SimulatedLan::Poll(int i, int timeoutMs) {
-    const std::int64_t deadline = now_ + timeoutMs * kMicrosPerMilli;
+AddressSet SimulatedLan::ReadableAmong(AddressSet addresses) const {
+    AddressSet readable = 0;
+    for (int i = 0; i < kMaxLocalAddresses; ++i) {
+        if ((addresses & OneAddress(i)) && Readable(i)) readable |= OneAddress(i);
+    }
+    return readable;
+}
+
+AddressSet SimulatedLan::Poll(AddressSet addresses, std::int64_t timeoutMicros) {
+    ++polls_;
+    const std::int64_t deadline = now_ + std::max<std::int64_t>(timeoutMicros, 0);
     AdvanceTo(now_);
-    while (!Readable(i)) {
+    for (;;) {
+        if (AddressSet readable = ReadableAmong(addresses)) return readable;
         const std::int64_t next = NextEventAt();
         if (next > deadline) {
             now_ = deadline;
-            return false;
+            return 0;
         }
         AdvanceTo(next);
     }
-    return true;
 }
 
 int SimulatedLan::Receive(int i, std::uint8_t* buffer, std::size_t capacity) {
@@ -110,14 +120,17 @@ int SimulatedLan::Receive(int i, std::uint8_t* buffer, std::size_t capacity) {
     auto failing = failReads_.find(socket.address);
     if (failing != failReads_.end() && failing->second > 0) {
         --failing->second;
-        return -1;
+        // A failing socket costs the time of a system call, like a real one, so that a wait
+        // on it still reaches its deadline.
+        AdvanceTo(now_ + kFailedReadMicros);
+        return kReadFailed;
     }
-    if (!socket.receiveOpen || socket.queue.empty()) return -1;
+    if (!socket.receiveOpen || socket.queue.empty()) return kNothingQueued;
     Bytes datagram = std::move(socket.queue.front());
     socket.queue.pop_front();
-    const std::size_t length = std::min(datagram.size(), capacity);
-    if (length) std::memcpy(buffer, datagram.data(), length);
-    return static_cast<int>(length);
+    if (datagram.size() > capacity) return kReadFailed;
+    if (!datagram.empty()) std::memcpy(buffer, datagram.data(), datagram.size());
+    return static_cast<int>(datagram.size());
 }
 
 void SimulatedLan::Sleep(int milliseconds) { AdvanceTo(now_ + milliseconds * kMicrosPerMilli); }

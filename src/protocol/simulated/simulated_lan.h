@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/network.h"
 #include "protocol/transport.h"
 
 namespace vidudi {
@@ -32,6 +33,8 @@ public:
     void FailReads(const std::string& address, int count);
 
     std::int64_t NowMicros() const { return now_; }
+    // Polls the client made, and the reads that found a datagram.
+    int polls() const { return polls_; }
     bool startupFails = false;
 
     struct Sent {
@@ -53,8 +56,9 @@ public:
     void OpenReceiveSocket(int i, const char* localAddress) override;
     void CloseSockets(int i) override;
     void Send(int i, const std::uint8_t* data, std::size_t length) override;
-    bool Poll(int i, int timeoutMs) override;
+    AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) override;
     int Receive(int i, std::uint8_t* buffer, std::size_t capacity) override;
+    std::int64_t NowMicros() override { return now_; }
     void Sleep(int milliseconds) override;
 
 private:
@@ -80,6 +84,7 @@ private:
     std::int64_t NextEventAt() const;
     void Arrive(int segment, const Bytes& datagram);
     bool Readable(int i) const;
+    AddressSet ReadableAmong(AddressSet addresses) const;
 
     std::int64_t now_ = 0;
     std::vector<Local> locals_;
@@ -87,9 +92,10 @@ private:
     std::multimap<std::int64_t, std::pair<int, Bytes>> pending_;
     std::vector<Stream> streams_;
     std::map<std::string, int> failReads_;
-    Socket sockets_[8];
+    Socket sockets_[32];
     std::vector<Sent> sent_;
     int startups_ = 0;
+    int polls_ = 0;
 };
 
 }  // namespace vidudi

@@ -25,6 +25,7 @@ namespace {
 constexpr u_short kDevicePort = 13579;
 constexpr const char* kDeviceGroup = "224.0.0.1";
 constexpr int kHostNameBufferSize = 128;
+constexpr int kReceiveSocketBuffer = 1 << 20;
 
 static_assert(sizeof(SOCKET) == sizeof(std::uintptr_t), "SOCKET is a UINT_PTR");
 
@@ -161,6 +162,13 @@ void WinsockTransport::OpenReceiveSocket(int i, const char* localAddress) {
                sizeof membership);
 
     SetByteOption(socket, IPPROTO_IP, IP_MULTICAST_LOOP, 0);
+
+    // Room for a burst of hundreds of replies between two reads.
+    int room = kReceiveSocketBuffer;
+    setsockopt(socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&room), sizeof room);
+    // Reads never block: the wait loop reads a socket until it reports nothing queued.
+    u_long nonBlocking = 1;
+    ioctlsocket(socket, FIONBIO, &nonBlocking);
 }
 
 void WinsockTransport::CloseSockets(int i) {
@@ -186,28 +194,38 @@ void WinsockTransport::Send(int i, const std::uint8_t* data, std::size_t length)
            reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
 }
 
-bool WinsockTransport::Poll(int i, int timeoutMs) {
-    if (timeoutMs < 0) timeoutMs = 0;
-    if (!IsSlot(i) || AsSocket(receiveSockets_[i]) == INVALID_SOCKET) {
-        // A socket that never came up waits like an idle one, so a search keeps its length.
-        ::Sleep(static_cast<DWORD>(timeoutMs));
-        return false;
-    }
-    SOCKET socket = AsSocket(receiveSockets_[i]);
-
+AddressSet WinsockTransport::Poll(AddressSet addresses, std::int64_t timeoutMicros) {
+    if (timeoutMicros < 0) timeoutMicros = 0;
     fd_set readable;
     FD_ZERO(&readable);
-    FD_SET(socket, &readable);
+    for (int i = 0; i < kMaxLocalAddresses; ++i) {
+        if ((addresses & OneAddress(i)) && AsSocket(receiveSockets_[i]) != INVALID_SOCKET) {
+            FD_SET(AsSocket(receiveSockets_[i]), &readable);
+        }
+    }
+    if (readable.fd_count == 0) {
+        // select refuses an empty set; sockets that never came up wait like idle ones, so a
+        // wait keeps its length.
+        ::Sleep(static_cast<DWORD>((timeoutMicros + 999) / 1000));
+        return 0;
+    }
     timeval limit{};
-    limit.tv_sec = timeoutMs / 1000;
-    limit.tv_usec = (timeoutMs % 1000) * 1000;
+    limit.tv_sec = static_cast<long>(timeoutMicros / 1000000);
+    limit.tv_usec = static_cast<long>(timeoutMicros % 1000000);
     // The first argument of select is ignored by Windows Sockets.
-    if (select(0, &readable, nullptr, nullptr, &limit) <= 0) return false;
-    return FD_ISSET(socket, &readable) != 0;
+    if (select(0, &readable, nullptr, nullptr, &limit) <= 0) return 0;
+    AddressSet ready = 0;
+    for (int i = 0; i < kMaxLocalAddresses; ++i) {
+        if ((addresses & OneAddress(i)) && AsSocket(receiveSockets_[i]) != INVALID_SOCKET &&
+            FD_ISSET(AsSocket(receiveSockets_[i]), &readable)) {
+            ready |= OneAddress(i);
+        }
+    }
+    return ready;
 }
 
 int WinsockTransport::Receive(int i, std::uint8_t* buffer, std::size_t capacity) {
-    if (!IsSlot(i) || AsSocket(receiveSockets_[i]) == INVALID_SOCKET) return -1;
+    if (!IsSlot(i) || AsSocket(receiveSockets_[i]) == INVALID_SOCKET) return kNothingQueued;
     const int room = capacity > INT_MAX ? INT_MAX : static_cast<int>(capacity);
 
     sockaddr_in sender{};
@@ -215,10 +233,18 @@ int WinsockTransport::Receive(int i, std::uint8_t* buffer, std::size_t capacity)
     const int received = recvfrom(AsSocket(receiveSockets_[i]), reinterpret_cast<char*>(buffer),
                                   room, 0, reinterpret_cast<sockaddr*>(&sender), &senderLength);
     if (received != SOCKET_ERROR) return received;
-    // Windows fills the buffer with the head of a datagram too long for it, discards the rest
-    // and reports WSAEMSGSIZE: that is the datagram cut to capacity, not a failed read.
-    if (WSAGetLastError() == WSAEMSGSIZE) return room;
-    return -1;
+    // WSAEMSGSIZE: a datagram too long for the buffer, whose head Windows has kept and whose
+    // rest it has dropped. A cut datagram is never taken for a whole one.
+    return WSAGetLastError() == WSAEWOULDBLOCK ? kNothingQueued : kReadFailed;
+}
+
+std::int64_t WinsockTransport::NowMicros() {
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER counter{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<std::int64_t>(counter.QuadPart / frequency.QuadPart * 1000000 +
+                                     counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
 }
 
 void WinsockTransport::Sleep(int milliseconds) {

@@ -23,8 +23,9 @@ public:
     void OpenReceiveSocket(int i, const char* localAddress) override;
     void CloseSockets(int i) override;
     void Send(int i, const std::uint8_t* data, std::size_t length) override;
-    bool Poll(int i, int timeoutMs) override;
+    AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) override;
     int Receive(int i, std::uint8_t* buffer, std::size_t capacity) override;
+    std::int64_t NowMicros() override;
     void Sleep(int milliseconds) override;
 
 private:

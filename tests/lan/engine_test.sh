@@ -1,0 +1,110 @@
+#!/bin/bash
+# How the protocol waits, over real sockets: one search window for six local addresses, every
+# one of 500 adapters on one segment listed, and request waits that only the clock ends while
+# another device sends a datagram every millisecond.
+#
+#   engine_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]
+#
+# With a Wine prefix, VIDUDI is the Windows command line and runs under Wine.
+source "$(dirname "$0")/lan_lib.sh"
+lan_init_program "$@"
+
+# seconds CMD...: runs CMD, prints its wall time in seconds; its output goes to $WORK/out.
+seconds() {
+    local start end
+    start=$(date +%s%N)
+    "$@" >"$WORK/out" 2>"$WORK/out.err"
+    echo $? >"$WORK/status"
+    end=$(date +%s%N)
+    echo "$(( (end - start) / 1000000 ))" | awk '{ printf "%.3f", $1 / 1000 }'
+}
+status() { cat "$WORK/status"; }
+# within LOW HIGH VALUE WHAT
+within() {
+    awk -v low="$1" -v high="$2" -v v="$3" 'BEGIN { exit !(v >= low && v <= high) }' ||
+        lan_fail "$4 took $3 s, expected $1 to $2 s"
+}
+
+# What starting the program costs, without the network: under Wine this is most of a second.
+start_cost=$(seconds "${RUN[@]}" list --no-such-option)
+[ "$(status)" = 2 ] || lan_fail "a bad option did not end with status 2"
+
+# Six local addresses on six segments, ten adapters among them; the later segments answer first.
+for segment in 1 2 3 4 5 6; do
+    vlan_add_segment $segment
+    vlan_add_client_iface $segment >/dev/null
+    : >"$WORK/s$segment.ini"
+    for n in 1 2; do
+        [ $segment -ge 5 ] && [ $n = 2 ] && continue
+        printf '[device]\nname = NAS-%d-%d\naddress = 10.77.%d.%d\nidentity = 00:11:22:33:%02x:%02x\nreply-delay-ms = %d\n\n' \
+            $segment $n $segment $((9 + n)) $segment $n $((300 - 50 * segment)) >>"$WORK/s$segment.ini"
+    done
+    vlan_start_emulator $segment "$WORK/s$segment.ini" "$WORK/s$segment.log" || lan_fail "emulator $segment did not start"
+done
+wall=$(seconds "${RUN[@]}" list --json)
+[ "$(status)" = 0 ] || lan_fail "list ended with $(status)"
+python3 - "$WORK/out" <<'PY' || lan_fail "the six-address search listed the wrong adapters"
+import json, sys
+names = [d["name"] for d in json.load(open(sys.argv[1]))["devices"]]
+expected = ["NAS-%d-%d" % (s, n) for s in range(1, 7) for n in (1, 2) if s < 5 or n == 1]
+by_segment = [n.split("-")[1] for n in names]
+if sorted(names) != sorted(expected) or by_segment != sorted(by_segment):
+    sys.exit("listed %s, expected %s in segment order" % (names, expected))
+PY
+search=$(awk -v w="$wall" -v s="$start_cost" 'BEGIN { printf "%.3f", w - s }')
+echo "six local addresses, ten adapters: list took $wall s, $search s past start-up"
+within 0.95 1.35 "$search" "a search of six addresses"
+vlan_destroy
+
+# 500 adapters on one segment, answering both copies within 250 ms.
+lan_init_program "$@"
+vlan_add_segment 1
+vlan_add_client_iface 1 >/dev/null
+python3 - "$WORK/many.ini" <<'PY'
+import sys
+with open(sys.argv[1], "w") as out:
+    for k in range(500):
+        out.write("[device]\nname = NAS-%03d\naddress = 10.77.%d.%d\nnetmask = 255.255.0.0\n"
+                  "identity = 00:11:22:33:%02x:%02x\nreply-delay-ms = %d\n\n"
+                  % (k, 200 + k // 250, k % 250 + 2, k // 256, k % 256, (k * 7) % 250))
+PY
+VLAN_READY_TIMEOUT_S=60 vlan_start_emulator 1 "$WORK/many.ini" "$WORK/many.log" || lan_fail "emulator did not start"
+wall=$(seconds "${RUN[@]}" list --json)
+[ "$(status)" = 0 ] || lan_fail "list ended with $(status)"
+python3 - "$WORK/out" <<'PY' || lan_fail "not all 500 adapters were listed"
+import json, sys
+names = [d["name"] for d in json.load(open(sys.argv[1]))["devices"]]
+if len(names) != 500 or sorted(names) != ["NAS-%03d" % k for k in range(500)]:
+    sys.exit("listed %d adapters, %d distinct" % (len(names), len(set(names))))
+PY
+echo "500 adapters on one segment: all listed, list took $wall s"
+
+# Requests under a datagram of another op every millisecond.
+cat >"$WORK/slow.ini" <<'INI'
+[device]
+name = NAS-Prompt
+address = 10.77.1.10
+workgroup = PROMPT
+answer-delay-ms = 800
+
+[device]
+name = NAS-Late
+address = 10.77.1.11
+workgroup = LATE
+answer-delay-ms = 1600
+INI
+vlan_start_emulator 1 "$WORK/slow.ini" "$WORK/slow.log" || lan_fail "emulator did not start"
+vlan_segment_exec 1 python3 "$LAN_TESTS_DIR/noise.py" 10.77.1.10 1 &
+noise=$!
+wall=$(seconds "${RUN[@]}" workgroup NAS-Prompt)
+[ "$(status)" = 0 ] && [ "$(tr -d '\r' <"$WORK/out")" = PROMPT ] ||
+    lan_fail "the reply at 0.8 s behind the flood was not taken: status $(status), $(cat "$WORK/out" "$WORK/out.err")"
+echo "reply at 0.8 s under a 1 ms flood: taken, workgroup took $wall s"
+wall_late=$(seconds "${RUN[@]}" workgroup NAS-Late)
+[ "$(status)" = 1 ] || lan_fail "the reply at 1.6 s was taken for an 11-cycle wait: status $(status)"
+# The two commands differ only in their wait: 0.8 s against the full 1.11 s.
+difference=$(awk -v a="$wall_late" -v b="$wall" 'BEGIN { printf "%.3f", a - b }')
+echo "reply at 1.6 s under the flood: too late, workgroup took $wall_late s ($difference s more)"
+within 0.15 0.55 "$difference" "the failed wait past the successful one"
+kill "$noise" 2>/dev/null
+lan_pass
