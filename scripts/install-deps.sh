@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build libgtest-dev          # native build and unit tests
+    nlohmann-json3-dev                          # the command line's JSON (header-only)
     iproute2 python3                            # virtual LAN of the lan tests and the demo
     g++-mingw-w64-x86-64-posix                  # the Windows build
     wine wine64 xvfb imagemagick xdotool        # running and driving it under Wine

@@ -65,6 +65,14 @@ cat >"$WORK/want.txt" <<'TXT'
 TXT
 lan_expect_same "queries received" "$WORK/want.txt" "$WORK/got.txt"
 
+# --- show: the two queries of a click, back to back, and all they bring
+m=$(mark)
+run 0 "$WORK/show.json" "$WORK/empty" -- show NAS-Open --json
+expect_text "$WORK/show.json" '{"name":"NAS-Open","address":"10.77.1.10","netmask":"255.255.255.0","gateway":"10.77.1.1","dhcp":false,"localAddress":"10.77.1.2","iface":0,"workGroup":"WORKGROUP","shares":["public","Fotó","music"]}'
+requests "$m" | cut -d' ' -f1,3 >"$WORK/got.txt"
+printf '3/6 to=10.77.1.10\n3/3 to=10.77.1.10\n' >"$WORK/want.txt"
+lan_expect_same "queries of show" "$WORK/want.txt" "$WORK/got.txt"
+
 # --- login: "admin" with no password first; a password only when refused, read from stdin
 # (the separator bytes 0x55 0xAA show as U\xaa)
 m=$(mark)

@@ -93,6 +93,8 @@ address = 10.77.1.11
 workgroup = LATE
 answer-delay-ms = 1600
 INI
+# A share list of 60 names of 80 bytes: a 4.9 KB reply, read whole.
+python3 -c 'print("\n[device]\nname = NAS-Wide\naddress = 10.77.1.12\nshares = " + ":".join("%02d" % k + "s" * 78 for k in range(60)))' >>"$WORK/slow.ini"
 vlan_start_emulator 1 "$WORK/slow.ini" "$WORK/slow.log" || lan_fail "emulator did not start"
 vlan_segment_exec 1 python3 "$LAN_TESTS_DIR/noise.py" 10.77.1.10 1 &
 noise=$!
@@ -106,5 +108,13 @@ wall_late=$(seconds "${RUN[@]}" workgroup NAS-Late)
 difference=$(awk -v a="$wall_late" -v b="$wall" 'BEGIN { printf "%.3f", a - b }')
 echo "reply at 1.6 s under the flood: too late, workgroup took $wall_late s ($difference s more)"
 within 0.15 0.55 "$difference" "the failed wait past the successful one"
+run_shares=$(seconds "${RUN[@]}" shares NAS-Wide --json)
+python3 - "$WORK/out" <<'PY' || lan_fail "the 4.9 KB share list was not read whole"
+import json, sys
+shares = json.loads(open(sys.argv[1]).read())["shares"]
+if shares != ["%02d" % k + "s" * 78 for k in range(60)]:
+    sys.exit("%d shares listed" % len(shares))
+PY
+echo "a 4.9 KB share list: all 60 names listed"
 kill "$noise" 2>/dev/null
 lan_pass

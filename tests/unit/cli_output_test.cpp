@@ -45,12 +45,13 @@ TEST_F(CliOutputTest, JsonEscapesNamesAndKeepsListOrder) {
               "\"gateway\":\"\",\"dhcp\":false,\"localAddress\":\"10.77.2.2\",\"iface\":1}]}\n");
 }
 
-TEST(JsonStringTest, DeviceBytesAlwaysGiveValidJson) {
-    EXPECT_EQ(cli::JsonString("Fotó"), "\"Fotó\"");               // UTF-8 passes through
-    EXPECT_EQ(cli::JsonString("a\x01\n"), "\"a\\u0001\\u000a\"");  // control bytes escaped
-    EXPECT_EQ(cli::JsonString("\xE9t\xE9"), "\"\\u00e9t\\u00e9\"");  // Latin-1 bytes are not UTF-8
-    EXPECT_EQ(cli::JsonString("\xE2\x82"), "\"\\u00e2\\u0082\"");    // cut sequence
-    EXPECT_EQ(cli::JsonString("\xF0\x9F\x98\x80"), "\"\xF0\x9F\x98\x80\"");
+TEST(JsonLineTest, DeviceBytesAlwaysGiveValidJson) {
+    auto line = [](const char* text) { return cli::JsonLine(cli::Json(text)); };
+    EXPECT_EQ(line("Fotó"), "\"Fotó\"\n");                       // UTF-8 passes through
+    EXPECT_EQ(line("a\x01\n"), "\"a\\u0001\\n\"\n");             // control bytes escaped
+    EXPECT_EQ(line("\xE9t\xE9"), "\"\xEF\xBF\xBDt\xEF\xBF\xBD\"\n");   // Latin-1 bytes are not UTF-8
+    EXPECT_EQ(line("ab\xE2\x82"), "\"ab\xEF\xBF\xBD\"\n");          // a cut sequence at the end
+    EXPECT_EQ(line("\xF0\x9F\x98\x80"), "\"\xF0\x9F\x98\x80\"\n");
 }
 
 }  // namespace

@@ -57,6 +57,12 @@ int ParseArguments(const Arguments& arguments, const Command& command, std::size
 
 void Print(const std::string& text) { std::fputs(text.c_str(), stdout); }
 
+std::vector<std::string> ShareNames() {
+    std::vector<std::string> names;
+    for (const ShareEntry* share = ShareList.head; share; share = share->next) names.emplace_back(share->name);
+    return names;
+}
+
 
 
 const Command& Find(const char* name) {
@@ -88,7 +94,7 @@ int ReportReturn(const Parsed& parsed, const std::string& name, const char* succ
                                      std::to_string(kMaxReturnPasses) + " searches");
     }
     const DeviceEntry* entry = FindDeviceEntry(g_szTargetIP);
-    Print(parsed.json ? "{\"message\":" + JsonString(success) + ",\"device\":" + DeviceJson(*entry) + "}\n"
+    Print(parsed.json ? JsonLine({{"message", success}, {"device", DeviceJson(*entry)}})
                       : std::string(success) + "\n" + FormatDeviceTable());
     return kExitOk;
 }
@@ -114,8 +120,7 @@ int RunWorkGroup(const Arguments& arguments) {
     if (int status = Begin("workgroup", arguments, 1, parsed, session, &device); status >= 0) return status;
     CopyText(g_szWorkGroup, "");
     if (!GetWorkGroup()) return Fail(kExitFailed, Describe(*device) + " did not answer");
-    Print(parsed.json ? "{\"address\":" + JsonString(device->address) +
-                            ",\"workGroup\":" + JsonString(g_szWorkGroup) + "}\n"
+    Print(parsed.json ? JsonLine({{"address", device->address}, {"workGroup", g_szWorkGroup}})
                       : std::string(g_szWorkGroup) + "\n");
     return kExitOk;
 }
@@ -126,15 +131,42 @@ int RunShares(const Arguments& arguments) {
     const DeviceEntry* device = nullptr;
     if (int status = Begin("shares", arguments, 1, parsed, session, &device); status >= 0) return status;
     if (!GetShareList()) return Fail(kExitFailed, Describe(*device) + " did not answer");
-    std::string out = parsed.json ? "{\"address\":" + JsonString(device->address) + ",\"shares\":[" : "";
-    for (const ShareEntry* share = ShareList.head; share; share = share->next) {
-        if (parsed.json) {
-            out += (share == ShareList.head ? "" : ",") + JsonString(share->name);
-        } else {
-            out += std::string(share->name) + "\n";
-        }
+    if (parsed.json) {
+        Print(JsonLine({{"address", device->address}, {"shares", ShareNames()}}));
+    } else {
+        for (const std::string& name : ShareNames()) Print(name + "\n");
     }
-    Print(parsed.json ? out + "]}\n" : out);
+    return kExitOk;
+}
+
+// Everything a click on the adapter in the window loads: its entry, its work group and its
+// shares, the two queries sent back to back.
+int RunShow(const Arguments& arguments) {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+    if (int status = Begin("show", arguments, 1, parsed, session, &device); status >= 0) return status;
+    CopyText(g_szWorkGroup, "");
+    if (!GetWorkGroup() || !GetShareList()) return Fail(kExitFailed, Describe(*device) + " did not answer");
+    if (parsed.json) {
+        Json shown = DeviceJson(*device);
+        shown["workGroup"] = g_szWorkGroup;
+        shown["shares"] = ShareNames();
+        Print(JsonLine(shown));
+        return kExitOk;
+    }
+    const char* localAddress = device->iface >= 0 && device->iface < g_nLocalAddressCount
+                                   ? LocalAddressTable[device->iface] : "";
+    std::string out = std::string("Name:          ") + device->name + "\n" +
+                      "Address:       " + device->address + "\n" +
+                      "Netmask:       " + device->netmask + "\n" +
+                      "Gateway:       " + device->gateway + "\n" +
+                      "DHCP:          " + (device->dhcp[0] == '1' ? "yes" : "no") + "\n" +
+                      "Local address: " + localAddress + "\n" +
+                      "Work group:    " + g_szWorkGroup + "\n" +
+                      "Shares:";
+    for (const std::string& name : ShareNames()) out += "\n  " + name;
+    Print(out + "\n");
     return kExitOk;
 }
 
@@ -262,7 +294,7 @@ int RunOpen(const Arguments& arguments) {
     if (!services.launcher->OpenUrl(url)) {
         return Fail(kExitFailed, "the browser could not be started for " + url);
     }
-    Print(parsed.json ? "{\"address\":" + JsonString(device->address) + ",\"url\":" + JsonString(url) + "}\n"
+    Print(parsed.json ? JsonLine({{"address", device->address}, {"url", url}})
                       : "Opened " + url + " (" + device->name + ").\n");
     return kExitOk;
 }
@@ -288,6 +320,11 @@ const std::vector<Command>& Commands() {
         "  --json    print {\"devices\":[...]} instead of a table\n";
     static const std::string workGroupHelp =
         "Usage: vidudi workgroup DEVICE [--json]\n\nPrints the adapter's work group.\n\n" + deviceHelp;
+    static const std::string showHelp =
+        "Usage: vidudi show DEVICE [--json]\n\n"
+        "Prints what the window shows when the adapter is clicked: name, address, netmask, gateway,\n"
+        "DHCP state, the local address it answered on, its work group and its shared folders.\n\n" +
+        deviceHelp;
     static const std::string sharesHelp =
         "Usage: vidudi shares DEVICE [--json]\n\nPrints the adapter's shared folders, one per line.\n\n" +
         deviceHelp;
@@ -330,6 +367,7 @@ const std::vector<Command>& Commands() {
 
     static const std::vector<Command> commands = {
         {"list", "list the adapters on every local network", listHelp.c_str(), RunList},
+        {"show", "print everything about one adapter", showHelp.c_str(), RunShow},
         {"workgroup", "print an adapter's work group", workGroupHelp.c_str(), RunWorkGroup},
         {"shares", "print an adapter's shared folders", sharesHelp.c_str(), RunShares},
         {"verify", "check the administrator login of an adapter", verifyHelp.c_str(), RunVerify},

@@ -18,40 +18,10 @@ const char* LocalAddressOf(const DeviceEntry& entry) {
 
 const char* DhcpText(const DeviceEntry& entry) { return entry.dhcp[0] == '1' ? "yes" : "no"; }
 
-// Length of a valid UTF-8 sequence starting at text[at], or 0.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (lead >= 0xF5 || at + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 0;
-    }
-    return length;
-}
-
 }  // namespace
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (std::size_t at = 0; at < text.size();) {
-        const auto c = static_cast<unsigned char>(text[at]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else if (std::size_t length = c >= 0x80 ? Utf8SequenceLength(text, at) : 0) {
-            out.append(text, at, length);
-            at += length;
-            continue;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        }
-        ++at;
-    }
-    return out + "\"";
+std::string JsonLine(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 std::string FormatDeviceTable() {
@@ -77,21 +47,22 @@ std::string FormatDeviceTable() {
     return out;
 }
 
-std::string DeviceJson(const DeviceEntry& entry) {
-    return "{\"name\":" + JsonString(entry.name) + ",\"address\":" + JsonString(entry.address) +
-           ",\"netmask\":" + JsonString(entry.netmask) + ",\"gateway\":" + JsonString(entry.gateway) +
-           ",\"dhcp\":" + (entry.dhcp[0] == '1' ? "true" : "false") +
-           ",\"localAddress\":" + JsonString(LocalAddressOf(entry)) +
-           ",\"iface\":" + std::to_string(entry.iface) + "}";
+Json DeviceJson(const DeviceEntry& entry) {
+    return {{"name", entry.name},
+            {"address", entry.address},
+            {"netmask", entry.netmask},
+            {"gateway", entry.gateway},
+            {"dhcp", entry.dhcp[0] == '1'},
+            {"localAddress", LocalAddressOf(entry)},
+            {"iface", entry.iface}};
 }
 
 std::string FormatDeviceJson() {
-    std::string out = "{\"devices\":[";
+    Json devices = Json::array();
     for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
-        if (entry != DeviceList.head) out += ",";
-        out += DeviceJson(*entry);
+        devices.push_back(DeviceJson(*entry));
     }
-    return out + "]}\n";
+    return JsonLine({{"devices", devices}});
 }
 
 }  // namespace vidudi::cli

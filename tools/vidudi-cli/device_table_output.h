@@ -2,14 +2,20 @@
 // The device table as the command line shows it: an aligned table for people, JSON for scripts.
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "protocol/device_table.h"
 
 namespace vidudi::cli {
 
-std::string DeviceJson(const DeviceEntry& entry);
+// Keys stay in the order they are written.
+using Json = nlohmann::ordered_json;
+
+Json DeviceJson(const DeviceEntry& entry);
+// One line of JSON. Adapters send names in any bytes: text that is not valid UTF-8 is written
+// with U+FFFD in place of the bad bytes, never dropped.
+std::string JsonLine(const Json& value);
 std::string FormatDeviceTable();
 std::string FormatDeviceJson();
-// A JSON string literal; bytes that are not valid UTF-8 come out as \u00XX.
-std::string JsonString(const std::string& text);
 
 }  // namespace vidudi::cli

@@ -22,8 +22,6 @@
 namespace vidudi {
 namespace {
 
-constexpr u_short kDevicePort = 13579;
-constexpr const char* kDeviceGroup = "224.0.0.1";
 constexpr int kHostNameBufferSize = 128;
 constexpr int kReceiveSocketBuffer = 1 << 20;
 
