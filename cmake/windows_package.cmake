@@ -13,9 +13,12 @@ else()
   set(VIDUDI_README_WIRESHARK "")
 endif()
 
-# README.txt for Windows users, with Windows line ends for Notepad.
-configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt.in ${CMAKE_BINARY_DIR}/package/README.txt
-               @ONLY NEWLINE_STYLE CRLF)
+# README.txt for Windows users, with Windows line ends for Notepad (on every line: configure_file
+# would leave those of the paragraph above as they are).
+configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt.in ${CMAKE_BINARY_DIR}/package/README.lf.txt @ONLY)
+file(READ ${CMAKE_BINARY_DIR}/package/README.lf.txt _readme)
+string(REPLACE "\n" "\r\n" _readme "${_readme}")
+file(WRITE ${CMAKE_BINARY_DIR}/package/README.txt "${_readme}")
 install(FILES ${CMAKE_BINARY_DIR}/package/README.txt DESTINATION .)
 
 # Read by scripts/package.sh: one NAME=value a line.
