@@ -25,7 +25,11 @@ if(NOT _count EQUAL 1)
 endif()
 set(VIDUDI_COPYRIGHT "${_copyright_lines}")
 
-# FILEVERSION and PRODUCTVERSION want four numbers separated by commas.
+# Windows version records (and the installer's) hold four numbers; so does the version shown.
+if(NOT PROJECT_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")
+  message(FATAL_ERROR "the project's version ${PROJECT_VERSION} should have four numbers, as 1.0.0.0")
+endif()
+# FILEVERSION and PRODUCTVERSION want them separated by commas.
 set(VIDUDI_VERSION_NUMBERS
     "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${PROJECT_VERSION_TWEAK}")
 
