@@ -10,6 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix                  # the Windows build
     wine wine64 xvfb imagemagick xdotool        # running and driving it under Wine
     clang libclang-rt-14-dev                    # fuzz targets
+    nsis zip                                    # the Windows installer and zip (package.sh)
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds every flavour and runs every test tier. Needs root (the lan and wine tiers build
-# virtual LANs of network namespaces); installs what is missing first.
+# Builds every flavour and the Windows package, and runs every test tier. Needs root (the lan
+# and wine tiers build virtual LANs of network namespaces); installs what is missing first.
 #
 #   scripts/run-tests.sh            all tiers
 #   VIDUDI_TIERS="unit|sim" scripts/run-tests.sh    only some tiers (a ctest -L expression)
@@ -22,6 +22,11 @@ for preset in native native-asan windows fuzz; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
 done
+
+# The Windows package (zip and installer), which the wine tier installs and starts: it must be
+# there, so a missing one fails that test rather than skipping it.
+scripts/package.sh
+export VIDUDI_PACKAGE_REQUIRED=1
 
 # A bounded fuzz run over everything that reads a datagram, from the seeds in the repository
 # (new inputs go to a scratch folder, not into the tree).

@@ -5,7 +5,7 @@
 #
 #   commands_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]
 #
-# With a Wine prefix, VIDUDI is the Windows build (vidudi.exe) and runs under Wine, with the
+# With a Wine prefix, VIDUDI is the Windows build (vidudi-cli.exe) and runs under Wine, with the
 # prefix's wineserver in the client namespace (Wine makes its sockets there).
 source "$(dirname "$0")/lan_lib.sh"
 lan_init_program "$@"
@@ -51,6 +51,16 @@ listed() {  # the devices of a new search, one line each
     lan_check devices "$WORK/list.json"
 }
 : >"$WORK/empty"
+
+# --- the program names itself as it is called: vidudi-cli on Windows (where vidudi.exe and
+# Vidudi.exe would be one file), vidudi elsewhere
+program=vidudi
+[ -n "$LAN_WINE_PREFIX" ] && program=vidudi-cli
+run 0 "$WORK/help.txt" "$WORK/empty" -- --help
+expect_text "$WORK/help.txt" "Usage: $program [--verbose] <command>"
+run 2 "$WORK/usage.txt" "$WORK/empty" -- set-name 10.77.1.10
+expect_text "$WORK/usage.txt.err" "$program set-name: expected 2 arguments, got 1"
+expect_text "$WORK/usage.txt.err" "Usage: $program set-name DEVICE NAME"
 
 # --- queries: work group (by address) and shares (by name), with the exact request bytes
 m=$(mark)

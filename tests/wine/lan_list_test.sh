@@ -2,7 +2,7 @@
 # The Windows command line under Wine and the native one find the same adapters, each on the
 # same local address, in one virtual LAN of two segments.
 #
-#   lan_list_test.sh --native VIDUDI --emulator NAS_EMULATOR --windows-cli VIDUDI_EXE \
+#   lan_list_test.sh --native VIDUDI --emulator NAS_EMULATOR --windows-cli VIDUDI_CLI_EXE \
 #                    --prefix WINEPREFIX
 #
 # Everything that opens a socket runs in the LAN's client namespace, and so does the
@@ -23,10 +23,10 @@ while [ $# -gt 0 ]; do
     esac
 done
 [ -n "$native" ] && [ -n "$emulator" ] && [ -n "$windowsCli" ] && [ -n "$prefix" ] ||
-    wine_fail "usage: $0 --native VIDUDI --emulator NAS_EMULATOR --windows-cli VIDUDI_EXE --prefix DIR"
+    wine_fail "usage: $0 --native VIDUDI --emulator NAS_EMULATOR --windows-cli VIDUDI_CLI_EXE --prefix DIR"
 [ -x "$native" ] || wine_fail "native vidudi not found at $native"
 [ -x "$emulator" ] || wine_fail "nas-emulator not found at $emulator"
-wine_require_file "$windowsCli" "vidudi.exe"
+wine_require_file "$windowsCli" "vidudi-cli.exe"
 command -v python3 >/dev/null || wine_fail "python3 is needed to compare the JSON outputs"
 vlan_require_root
 
@@ -132,7 +132,7 @@ for query in shares workgroup; do
     vlan_client_exec timeout -k 5 "$WINE_PROGRAM_TIMEOUT" "$native" "$query" 10.77.1.10 --json >"$work/native.$query" 2>"$work/native.$query.err" ||
         { cat "$work/native.$query.err" >&2; wine_fail "native vidudi $query failed"; }
     vlan_client_exec timeout -k 5 "$WINE_PROGRAM_TIMEOUT" wine "$windowsCli" "$query" 10.77.1.10 --json >"$work/wine.$query" 2>"$work/wine.$query.err" ||
-        { cat "$work/wine.$query.err" >&2; wine_fail "wine vidudi.exe $query failed"; }
+        { cat "$work/wine.$query.err" >&2; wine_fail "wine vidudi-cli.exe $query failed"; }
     tr -d '\r' <"$work/wine.$query" >"$work/wine.$query.unix"
     cmp -s "$work/native.$query" "$work/wine.$query.unix" ||
         wine_fail "$query: native printed $(cat "$work/native.$query"), wine $(cat "$work/wine.$query.unix")"

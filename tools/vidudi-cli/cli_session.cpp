@@ -13,7 +13,7 @@
 namespace vidudi::cli {
 
 int Fail(int status, const std::string& text) {
-    std::fprintf(stderr, "vidudi: %s\n", text.c_str());
+    std::fprintf(stderr, "%s: %s\n", VIDUDI_CLI_PROGRAM, text.c_str());
     return status;
 }
 

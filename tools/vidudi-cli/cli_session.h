@@ -19,7 +19,7 @@ enum ExitStatus {
     kExitNetwork = 4,    // the network layer could not be started
 };
 
-// "vidudi: <text>" on standard error; returns status.
+// "<program>: <text>" on standard error; returns status.
 int Fail(int status, const std::string& text);
 
 // Brings the network up for one command and takes it down again.

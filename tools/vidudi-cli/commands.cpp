@@ -36,8 +36,8 @@ int ParseArguments(const Arguments& arguments, const Command& command, std::size
         } else if (argument == "--help" || argument == "-h") {
             parsed.help = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
-            std::fprintf(stderr, "vidudi %s: unknown option '%s'\n\n%s", command.name, argument.c_str(),
-                         command.help);
+            std::fprintf(stderr, "%s %s: unknown option '%s'\n\n%s", VIDUDI_CLI_PROGRAM, command.name,
+                         argument.c_str(), command.help);
             return kExitBadInput;
         } else {
             parsed.positional.push_back(argument);
@@ -48,8 +48,8 @@ int ParseArguments(const Arguments& arguments, const Command& command, std::size
         return kExitOk;
     }
     if (parsed.positional.size() != expected) {
-        std::fprintf(stderr, "vidudi %s: expected %zu argument%s, got %zu\n\n%s", command.name, expected,
-                     expected == 1 ? "" : "s", parsed.positional.size(), command.help);
+        std::fprintf(stderr, "%s %s: expected %zu argument%s, got %zu\n\n%s", VIDUDI_CLI_PROGRAM, command.name,
+                     expected, expected == 1 ? "" : "s", parsed.positional.size(), command.help);
         return kExitBadInput;
     }
     return -1;  // go on
@@ -314,32 +314,35 @@ const std::vector<Command>& Commands() {
     static const std::string deviceHelp = kDeviceArgument;
     static const std::string loginHelp = kLoginNote;
     static const std::string listHelp =
-        "Usage: vidudi list [--json]\n\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " list [--json]\n\n"
         "Searches every local IPv4 address for adapters (about one second per address) and prints\n"
         "name, address, netmask, gateway, DHCP state and the local address each one answered on.\n\n"
         "  --json    print {\"devices\":[...]} instead of a table\n";
     static const std::string workGroupHelp =
-        "Usage: vidudi workgroup DEVICE [--json]\n\nPrints the adapter's work group.\n\n" + deviceHelp;
+        "Usage: " VIDUDI_CLI_PROGRAM " workgroup DEVICE [--json]\n\n"
+        "Prints the adapter's work group.\n\n" + deviceHelp;
     static const std::string showHelp =
-        "Usage: vidudi show DEVICE [--json]\n\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " show DEVICE [--json]\n\n"
         "Prints what the window shows when the adapter is clicked: name, address, netmask, gateway,\n"
         "DHCP state, the local address it answered on, its work group and its shared folders.\n\n" +
         deviceHelp;
     static const std::string sharesHelp =
-        "Usage: vidudi shares DEVICE [--json]\n\nPrints the adapter's shared folders, one per line.\n\n" +
+        "Usage: " VIDUDI_CLI_PROGRAM " shares DEVICE [--json]\n\n"
+        "Prints the adapter's shared folders, one per line.\n\n" +
         deviceHelp;
     static const std::string verifyHelp =
-        "Usage: vidudi verify DEVICE [--json]\n\nChecks that the adapter accepts the administrator login.\n\n" +
+        "Usage: " VIDUDI_CLI_PROGRAM " verify DEVICE [--json]\n\n"
+        "Checks that the adapter accepts the administrator login.\n\n" +
         deviceHelp + "\n" + loginHelp;
     static const std::string setIpHelp =
-        "Usage: vidudi set-ip DEVICE ADDRESS NETMASK GATEWAY [--json]\n\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " set-ip DEVICE ADDRESS NETMASK GATEWAY [--json]\n\n"
         "Gives the adapter a static address. The three addresses are checked first: each octet in its\n"
         "range, a host part that is neither all 0 nor all 1, a contiguous netmask, and a gateway inside\n"
         "the subnet that is neither its network nor its broadcast address. After the change the\n"
         "adapter is searched for until it is listed at its new address.\n\n" +
         deviceHelp + "\n" + loginHelp;
     static const std::string dhcpHelp =
-        "Usage: vidudi dhcp DEVICE [--json]\n\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " dhcp DEVICE [--json]\n\n"
         "Switches the adapter to its DHCP client, then searches until it is listed again at the\n"
         "address it reports.\n\n" +
         deviceHelp + "\n" + loginHelp;
@@ -347,14 +350,16 @@ const std::vector<Command>& Commands() {
         "A name has 1 to 15 characters, begins with a letter, and holds no space and none of\n"
         "\\ / : * ? \" < > | . ; + = ~ ' [ ] { } @ # ( ) ! ^ $ % & , and `.\n";
     static const std::string setNameHelp =
-        "Usage: vidudi set-name DEVICE NAME [--json]\n\nRenames the adapter (its host name).\n\n" + nameRules +
+        "Usage: " VIDUDI_CLI_PROGRAM " set-name DEVICE NAME [--json]\n\n"
+        "Renames the adapter (its host name).\n\n" + nameRules +
         "\n" + deviceHelp + "\n" + loginHelp;
     static const std::string setWorkGroupHelp =
-        "Usage: vidudi set-workgroup DEVICE NAME [--json]\n\nChanges the adapter's work group.\n\n" +
+        "Usage: " VIDUDI_CLI_PROGRAM " set-workgroup DEVICE NAME [--json]\n\n"
+        "Changes the adapter's work group.\n\n" +
         nameRules + "\n" + deviceHelp + "\n" + loginHelp;
 
     static const std::string openHelp =
-        "Usage: vidudi open DEVICE [--json]\n\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " open DEVICE [--json]\n\n"
         "Opens the adapter's web management page, http://ADDRESS, in the browser, once the page\n"
         "accepts a connection (within 2 seconds). "
 #ifdef _WIN32

@@ -1,4 +1,5 @@
-// vidudi: the command-line front end over the adapters' protocol.
+// vidudi (vidudi-cli.exe on Windows): the command-line front end over the adapters' protocol.
+// VIDUDI_CLI_PROGRAM, set by the build, is the program's name on this platform.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,8 +19,8 @@ using namespace vidudi::cli;
 
 std::string Overview() {
     std::string text =
-        "Usage: vidudi [--verbose] <command> [arguments] [--json]\n"
-        "       vidudi <command> --help\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " [--verbose] <command> [arguments] [--json]\n"
+        "       " VIDUDI_CLI_PROGRAM " <command> --help\n"
         "\n"
         "Finds the Norvane network-storage adapters on every LAN of this computer, and reads and\n"
         "changes their settings.\n"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     for (const Command& command : Commands()) {
         if (name == command.name) return command.run(arguments);
     }
-    std::fprintf(stderr, "vidudi: unknown command '%s'\n\n%s", name.c_str(), Overview().c_str());
+    std::fprintf(stderr, "%s: unknown command '%s'\n\n%s", VIDUDI_CLI_PROGRAM, name.c_str(),
+                 Overview().c_str());
     return kExitBadInput;
 }

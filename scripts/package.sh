@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The Windows package: builds the programs as a stripped release (preset windows-release, its
+# own build tree) and writes
+#
+#   build/dist/Vidudi-<version>-win64.zip    one folder Vidudi-<version>\ to extract and run
+#   build/dist/Vidudi-<version>-setup.exe    the installer (NSIS), /S for a silent install
+#
+# What the folder holds is the install rules of the Windows build (cmake/windows_package.cmake);
+# the version is the project's, read from the build tree. Needs the packages of
+# scripts/install-deps.sh (nsis and zip among them); installs what is missing when run as root.
+#
+#   scripts/package.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/install-deps.sh
+for tool in makensis zip; do
+    command -v "$tool" >/dev/null || { echo "package.sh: $tool is missing: run scripts/install-deps.sh as root" >&2; exit 1; }
+done
+
+started=$(date +%s)
+echo "=== build: windows-release"
+cmake --preset windows-release >/dev/null
+cmake --build --preset windows-release -j "$(nproc)"
+
+build=$root/build/windows-release
+info() { sed -n "s/^$1=//p" "$build/package/vidudi-package.txt"; }
+version=$(info VERSION)
+[ -n "$version" ] || { echo "package.sh: no version in $build/package/vidudi-package.txt" >&2; exit 1; }
+name=Vidudi-$version
+dist=$root/build/dist
+stage=$build/stage
+rm -rf -- "$stage"
+mkdir -p "$stage" "$dist"
+cmake --install "$build" --prefix "$stage/$name" --strip >/dev/null
+
+echo "=== zip"
+zip_file=$dist/$name-win64.zip
+rm -f -- "$zip_file"  # zip would add to an old archive
+(cd "$stage" && find "$name" | LC_ALL=C sort | zip -q -X -9 -@ "$zip_file")
+
+echo "=== installer"
+# The installer's lists, from the folder itself: File commands per folder, and for the
+# uninstaller every file, then the folders, deepest first.
+files=$stage/files.nsh
+unfiles=$stage/unfiles.nsh
+: >"$files"
+: >"$unfiles"
+while read -r dir; do
+    rel=${dir#"$stage/$name"}
+    rel=${rel#/}
+    printf 'SetOutPath "$INSTDIR%s"\n' "${rel:+\\${rel//\//\\}}" >>"$files"
+    find "$dir" -mindepth 1 -maxdepth 1 -type f | LC_ALL=C sort | while read -r file; do
+        printf 'File "%s"\n' "$file" >>"$files"
+        relfile=${file#"$stage/$name/"}
+        printf 'Delete "$INSTDIR\\%s"\n' "${relfile//\//\\}" >>"$unfiles"
+    done
+done < <(find "$stage/$name" -type d | LC_ALL=C sort)
+find "$stage/$name" -mindepth 1 -type d | LC_ALL=C sort -r | while read -r dir; do
+    rel=${dir#"$stage/$name/"}
+    printf 'RMDir "$INSTDIR\\%s"\n' "${rel//\//\\}" >>"$unfiles"
+done
+size_kb=$(du -sk --apparent-size "$stage/$name" | cut -f1)
+setup_file=$dist/$name-setup.exe
+makensis -V2 -NOCD \
+    "-DVERSION=$version" "-DPRODUCT=$(info PRODUCT)" "-DCOMPANY=$(info COMPANY)" \
+    "-DCOPYRIGHT=$(info COPYRIGHT)" "-DSIZE_KB=$size_kb" \
+    "-DFILES=$files" "-DUNFILES=$unfiles" "-DOUTFILE=$setup_file" \
+    packaging/vidudi.nsi
+
+echo "=== package $name, in $(( $(date +%s) - started )) s"
+(cd "$dist" && ls -l "$(basename "$zip_file")" "$(basename "$setup_file")")
+unzip -Z1 "$zip_file" | sed 's/^/  /'
