@@ -69,7 +69,7 @@ gateway = 10.77.1.1
 reply-form = 2
 shares = Public:Media
 workgroup = OFFICE
-# Query results padded past the 4096-byte receive buffer: both platforms cut the datagram.
+# Query results padded past 4096 bytes: both platforms read the datagram whole.
 oversize-result = 6000
 
 [device]
@@ -90,8 +90,8 @@ gateway = 10.77.2.254
 reply-form = 7
 type-codes = 6 6
 
-# Answers after its local address's turn is over, while the other address is searched: the
-# reply reaches only the socket of the interface it came in on, so it is never listed.
+# Answers after the search window has closed: a late reply is never listed, and the next
+# search's flush drops it.
 [device]
 name = NAS-LATE
 identity = 00:11:22:33:44:04
@@ -126,8 +126,8 @@ list_with wine wine "$windowsCli"
 echo "native: $(cat "$work/native.json")"
 echo "wine:   $(tr -d '\r' <"$work/wine.json")"
 
-# Queries to one adapter whose replies are longer than the receive buffer: Windows reports such
-# a datagram as an error but hands over its head, which is what every platform must read.
+# Queries to one adapter whose replies are longer than 4096 bytes: every platform reads them
+# whole and finds the same texts.
 for query in shares workgroup; do
     vlan_client_exec timeout -k 5 "$WINE_PROGRAM_TIMEOUT" "$native" "$query" 10.77.1.10 --json >"$work/native.$query" 2>"$work/native.$query.err" ||
         { cat "$work/native.$query.err" >&2; wine_fail "native vidudi $query failed"; }
