@@ -7,7 +7,6 @@
 #include "config/device_rows.h"
 #include "config/device_setting.h"
 #include "config/ip_setting.h"
-#include "drives/selection.h"
 #include "config/login_dlg.h"
 #include "drives/drive_table.h"
 #include "drives/map_drive.h"
