@@ -29,6 +29,22 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
     return length;
 }
 
+// Columns a text takes in a terminal: one per character where the text is valid UTF-8 (as
+// device names normally are), one per byte where it is not and the terminal shows each byte.
+std::size_t ColumnsOf(const std::string& text) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+        } else if (const std::size_t length = Utf8SequenceLength(text, at)) {
+            at += length;
+        } else {
+            return text.size();
+        }
+    }
+    return characters;
+}
+
 }  // namespace
 
 std::string JsonString(const std::string& text) {
@@ -63,14 +79,14 @@ std::string FormatDeviceTable() {
     }
     std::array<std::size_t, 6> widths{};
     for (const Row& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], ColumnsOf(row[c]));
     }
     std::string out;
     for (const Row& row : rows) {
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
             line += row[c];
-            if (c + 1 < row.size()) line.append(widths[c] - row[c].size() + 2, ' ');
+            if (c + 1 < row.size()) line.append(widths[c] - ColumnsOf(row[c]) + 2, ' ');
         }
         out += line + "\n";
     }
