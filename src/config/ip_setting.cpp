@@ -76,7 +76,7 @@ void OnDhcpSelChange(toolkit::DialogWindow& window) {
     for (int id : kAddressFields) window.Enable(id, !dhcp);
 }
 
-void OnModifyIP(toolkit::Dialog& main, bool deviceChosen) {
+void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
     toolkit::DialogWindow& window = main.window();
     if (!deviceChosen) {
         window.MessageBox(kChooseDevice, "Error", MessageIcon::Error);
@@ -119,7 +119,10 @@ void OnModifyIP(toolkit::Dialog& main, bool deviceChosen) {
     const bool back = WaitForDeviceReturn(window, g_strSelectedName);
     window.Enable(IDC_REFRESH, true);
     window.Enable(IDC_MODIFY_IP, true);
-    if (!back) return;
+    if (!back) {
+        deviceChosen = false;
+        return;
+    }
     RefillSharesAfterChange(window);
     window.MessageBox(dhcp ? "DHCP client enabled." : "Successfully modified device setting.", "Confirm",
                       MessageIcon::Information);

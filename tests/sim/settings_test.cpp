@@ -244,7 +244,7 @@ TEST_F(SettingsTest, AFifteenCharacterWorkGroupReplacesALongerOne) {
 
 TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsable) {
     openDevice->config().faults.ignoreSettings = true;
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+    RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
         Choose(window, "10.77.1.10");
         window.Click(IDC_IP_SETTING);
         window.ChooseComboItem(IDC_DHCP, 0);
@@ -262,13 +262,19 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
         window.Click(IDC_MODIFY_DEVICE);
         EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_DEVICE));
         EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));
+        // The device is no longer chosen: the next Modify asks for a choice and sends nothing.
+        EXPECT_FALSE(dialog.m_bDeviceChosen);
+        const std::size_t sent = lan.sent().size();
+        window.Click(IDC_MODIFY_DEVICE);
+        EXPECT_EQ(lan.sent().size(), sent);
         window.Click(IDC_EXIT);
     });
     EXPECT_EQ(MessageTexts(),
               (std::vector<std::string>{
                   "The device did not confirm the new IP address.\nPress Refresh to see where it is listed now.",
                   "The device was not found again as \"Renamed\" at 10.77.1.10 after 30 searches.\nCheck the device, "
-                  "then press Refresh to search again."}));
+                  "then press Refresh to search again.",
+                  "Please select a device in the \"Find Device\" section."}));
 }
 
 }  // namespace
