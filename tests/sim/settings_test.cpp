@@ -277,5 +277,33 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
                   "Please select a device in the \"Find Device\" section."}));
 }
 
+// The failed switch posts a click to Refresh while it is disabled. Dropped (Windows) or run
+// (Wine), once the message is dismissed Refresh is usable and one search has run.
+TEST_F(SettingsTest, AFailedDhcpSwitchEndsWithOneSearchAndRefreshUsable) {
+    openDevice->config().faults.ignoreSettings = true;
+    RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
+        for (const bool wine : {false, true}) {
+            ui.RunPostedClicksOnDisabledButtons(wine);
+            Choose(window, "10.77.1.10");
+            window.Click(IDC_IP_SETTING);
+            window.ChooseComboItem(IDC_DHCP, 1);
+            const std::size_t before = lan.sent().size();
+            window.Click(IDC_MODIFY_IP);
+            int searches = 0;
+            for (std::size_t k = before; k < lan.sent().size(); ++k) {
+                searches += lan.sent()[k].bytes[0] == kOpDiscovery;
+            }
+            EXPECT_EQ(searches, 2) << "wine " << wine;  // one search: two discovery requests
+            EXPECT_TRUE(window.IsEnabled(IDC_REFRESH)) << "wine " << wine;
+            EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_IP));
+            EXPECT_EQ(dialog.m_nSection, ui::CVidudiDlg::kFindDevice);
+            EXPECT_EQ(window.ListItemCount(IDC_DEVICE_LIST), 3);
+        }
+        window.Click(IDC_EXIT);
+    });
+    const std::string failed = "Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.";
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{failed, failed}));
+}
+
 }  // namespace
 }  // namespace vidudi

@@ -105,8 +105,9 @@ void HeadlessDialog::DrainPosted() {
     while (!posted_.empty() && !ended_) {
         const int id = posted_.front();
         posted_.pop_front();
-        // A click posted to a button that is disabled by the time it is handled does nothing.
-        if (Exists(id) && State(id).enabled) dialog_.OnCommand(id, kButtonClicked);
+        // A click posted to a button that is disabled by the time it is handled does nothing,
+        // unless the test plays Wine.
+        if (Exists(id) && (State(id).enabled || toolkit_.runDisabledClicks_)) dialog_.OnCommand(id, kButtonClicked);
     }
 }
 
@@ -423,6 +424,8 @@ bool HeadlessDialog::DrawBitmapFile(int id, const std::string& path) {
 
 int HeadlessDialog::MessageBox(const std::string& text, const std::string& caption, MessageIcon icon) {
     toolkit_.messages_.push_back({dialog_.templateId(), text, caption, icon});
+    // The box's own message loop handles what was posted before it, while the box shows.
+    DrainPosted();
     return toolkit_.answer_;
 }
 

@@ -200,6 +200,9 @@ public:
     void ClearMessages() { messages_.clear(); }
     // The button the next message boxes are answered with (default OK).
     void AnswerMessages(int button) { answer_ = button; }
+    // A click posted to a button that is disabled when it comes: Windows may drop it (the
+    // default here), Wine runs it.
+    void RunPostedClicksOnDisabledButtons(bool run) { runDisabledClicks_ = run; }
     const ResourceScript& resources() const { return resources_; }
     std::string ResolvePath(const std::string& path) const;
     int modalRuns(int templateId) const;
@@ -215,6 +218,7 @@ private:
     std::vector<HeadlessDialog*> open_;
     std::vector<RecordedMessageBox> messages_;
     int answer_ = kIdOk;
+    bool runDisabledClicks_ = false;
 };
 
 }  // namespace vidudi::toolkit
