@@ -217,7 +217,10 @@ void CVidudiDlg::OnAboutSection() { ShowSection(kAboutSection); }
 void CVidudiDlg::OnRefresh() {
     OnFindDevice();
     StopNetwork();
-    StartNetwork();
+    if (!StartNetwork()) {
+        EndDialog(kEndedWithoutNetwork);
+        return;
+    }
     toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
     devices.DeleteAllItems();
     ListViewItem(IDC_SHARE_LIST).DeleteAllItems();

@@ -273,6 +273,18 @@ TEST_F(MainWindowTest, ASecondCopyEndsSilentlyAndNoSocketLibraryMeansExitCodeOne
     platform::FakeSingleInstance third;
     EXPECT_EQ(app::CVidudiApp(third).InitInstance(), 1);
     EXPECT_EQ(ui.modalRuns(IDD_VIDUDI_DIALOG), 0);
+
+    // The same when a Refresh cannot start it again: the window ends there, nothing is sent.
+    platform::FakeSingleInstance::ReleaseAll();
+    lan.startupFails = false;
+    EXPECT_EQ(RunProgram([&](HeadlessDialog& window, CVidudiDlg&) {
+                  lan.startupFails = true;
+                  const std::size_t sent = lan.sent().size();
+                  window.Click(IDC_REFRESH);
+                  EXPECT_TRUE(window.ended());
+                  EXPECT_EQ(lan.sent().size(), sent);
+              }),
+              1);
 }
 
 }  // namespace
