@@ -159,7 +159,10 @@ void CVidudiDlg::SetFonts() {
     for (int id : kLabelFontControls) Item(id).SetFont(kFontLabel);
     for (int id : kFieldFontControls) Item(id).SetFont(kFontField);
     for (int id : kAboutFontControls) Item(id).SetFont(kFontAbout);
-    Item(IDC_SHARE_LIST).SetFont(kFontShares);
+    // Share names come in the system's code page: their font takes its character set.
+    FontSpec shares = kFontShares;
+    shares.charset = window().TextCharset();
+    Item(IDC_SHARE_LIST).SetFont(shares);
 }
 
 void CVidudiDlg::SetUpListViews() {

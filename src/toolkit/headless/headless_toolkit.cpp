@@ -47,6 +47,7 @@ public:
     PictureOutcome DrawPictureFile(const std::string& path) override {
         std::string bytes;
         if (!ReadWhole(toolkit_.ResolvePath(path), bytes)) return PictureOutcome::CannotOpen;
+        if (bytes.empty()) return PictureOutcome::EmptyFile;
         if (!LooksLikeBitmap(bytes)) return PictureOutcome::CannotLoad;
         if (failRendering_) return PictureOutcome::CannotRender;
         pictures_.push_back(path);
@@ -271,6 +272,8 @@ Rect HeadlessDialog::Bounds(int id) const {
 void HeadlessDialog::SetFont(int id, const FontSpec& font) { State(id).font = font; }
 
 FontSpec HeadlessDialog::Font(int id) const { return State(id).font; }
+
+int HeadlessDialog::TextCharset() const { return toolkit_.displayCharset_; }
 
 void HeadlessDialog::SetFocus(int id) { focus_ = id; }
 
