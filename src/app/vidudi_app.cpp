@@ -11,8 +11,7 @@ int CVidudiApp::InitInstance() {
     // Without the socket library there is no program: exit code 1, no message.
     if (!StartNetwork()) return 1;
     ui::CVidudiDlg dialog;
-    dialog.DoModal();
-    return 0;
+    return dialog.DoModal() == ui::CVidudiDlg::kEndedWithoutNetwork ? 1 : 0;
 }
 
 }  // namespace vidudi::app

@@ -10,7 +10,7 @@
 
 namespace vidudi::config {
 
-void OnModifyDevice(toolkit::Dialog& main, bool deviceChosen) {
+void OnModifyDevice(toolkit::Dialog& main, bool& deviceChosen) {
     toolkit::DialogWindow& window = main.window();
     if (!deviceChosen) {
         window.MessageBox("Please select a device in the \"Find Device\" section.", "Error", MessageIcon::Error);
@@ -41,7 +41,10 @@ void OnModifyDevice(toolkit::Dialog& main, bool deviceChosen) {
     window.Enable(IDC_REFRESH, true);
     g_strSelectedName = hostName;
     window.Enable(IDC_MODIFY_DEVICE, true);
-    if (!back) return;
+    if (!back) {
+        deviceChosen = false;
+        return;
+    }
     RefillSharesAfterChange(window);
     window.MessageBox("Successfully modified device setting.", "Confirm", MessageIcon::Information);
 }

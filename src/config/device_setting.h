@@ -4,7 +4,8 @@
 
 namespace vidudi::config {
 
-// The section's Modify button.
-void OnModifyDevice(toolkit::Dialog& main, bool deviceChosen);
+// The section's Modify button. When the wait for the changed device gives up, deviceChosen is
+// cleared: the device is no longer in the table, and the next Modify must ask for a choice.
+void OnModifyDevice(toolkit::Dialog& main, bool& deviceChosen);
 
 }  // namespace vidudi::config

@@ -76,7 +76,7 @@ void OnDhcpSelChange(toolkit::DialogWindow& window) {
     for (int id : kAddressFields) window.Enable(id, !dhcp);
 }
 
-void OnModifyIP(toolkit::Dialog& main, bool deviceChosen) {
+void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
     toolkit::DialogWindow& window = main.window();
     if (!deviceChosen) {
         window.MessageBox(kChooseDevice, "Error", MessageIcon::Error);
@@ -94,6 +94,10 @@ void OnModifyIP(toolkit::Dialog& main, bool deviceChosen) {
             window.Enable(IDC_MODIFY_IP, true);
             window.MessageBox("Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.",
                               "Error", MessageIcon::Error);
+            // The message box's loop took the posted click to the disabled button: Wine runs it,
+            // Windows may drop it. Refresh enables its button once it has searched; if the
+            // button is still greyed, the search has not run, so run it now.
+            if (!window.IsEnabled(IDC_REFRESH)) main.OnCommand(IDC_REFRESH, toolkit::kButtonClicked);
             return;
         }
     } else {
@@ -119,7 +123,10 @@ void OnModifyIP(toolkit::Dialog& main, bool deviceChosen) {
     const bool back = WaitForDeviceReturn(window, g_strSelectedName);
     window.Enable(IDC_REFRESH, true);
     window.Enable(IDC_MODIFY_IP, true);
-    if (!back) return;
+    if (!back) {
+        deviceChosen = false;
+        return;
+    }
     RefillSharesAfterChange(window);
     window.MessageBox(dhcp ? "DHCP client enabled." : "Successfully modified device setting.", "Confirm",
                       MessageIcon::Information);

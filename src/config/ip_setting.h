@@ -10,8 +10,9 @@ namespace vidudi::config {
 // The DHCP choice greys the three address fields ("Enable") or frees them.
 void OnDhcpSelChange(toolkit::DialogWindow& window);
 
-// The section's Modify button.
-void OnModifyIP(toolkit::Dialog& main, bool deviceChosen);
+// The section's Modify button. When the wait for the changed device gives up, deviceChosen is
+// cleared: the device is no longer in the table, and the next Modify must ask for a choice.
+void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen);
 
 // Searches once a second until the device is listed as `expectedName` at g_szTargetIP, filling
 // the device list after every search and selecting the device's row. Gives up after

@@ -10,7 +10,8 @@ void PictureReport::Report(toolkit::DialogWindow& window, toolkit::PictureOutcom
         case PictureOutcome::CannotLoad: text = "Error   Loading   Picture   From   Stream!"; break;
         case PictureOutcome::CannotRender: text = "Failed   To   Render   The   picture!"; break;
         case PictureOutcome::Drawn:
-        case PictureOutcome::OutOfMemory: return;  // no memory for the copy: skipped without a word
+        case PictureOutcome::EmptyFile:
+        case PictureOutcome::OutOfMemory: return;  // no bytes, or no memory, for the copy: skipped without a word
     }
     if (!reported_.insert(outcome).second) return;
     window.MessageBox(text, "Norvane Vidudi", toolkit::MessageIcon::Warning);

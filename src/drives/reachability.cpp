@@ -1,5 +1,6 @@
 #include "drives/reachability.h"
 
+#include <exception>
 #include <thread>
 
 #include "platform/services.h"
@@ -22,11 +23,17 @@ void UseWorkerStarter(WorkerStarter starter) { g_starter = std::move(starter); }
 
 void StartDeviceProbe(const std::string& address) {
     auto work = [address] { DeviceProbeThread(address); };
-    if (g_starter) {
-        g_starter(work);
-        return;
+    try {
+        if (g_starter) {
+            g_starter(work);
+        } else {
+            std::thread(work).detach();  // never joined: a late verdict waits in the slot for the next check
+        }
+    } catch (const std::exception&) {
+        // No thread (system_error) or no memory for its state: no probe will ever answer, so
+        // the device counts as not reachable, as a silent one does, instead of ending the program.
+        g_nAvailability = -1;
     }
-    std::thread(work).detach();  // never joined: a late verdict waits in the slot for the next check
 }
 
 bool AwaitProbeVerdict(const std::function<void(int milliseconds)>& pause) {

@@ -14,8 +14,9 @@ extern std::atomic<int> g_nAvailability;
 // The worker: probes "http://" + address and stores the verdict. Returns 0.
 unsigned DeviceProbeThread(const std::string& address);
 
-// Starts DeviceProbeThread on a detached worker. Tests may run workers their own way (at once,
-// or later, to play a probe that answers late).
+// Starts DeviceProbeThread on a detached worker; a worker that cannot be started leaves the
+// verdict "not reachable". Tests may run workers their own way (at once, later, to play a probe
+// that answers late, or not at all).
 using WorkerStarter = std::function<void(std::function<void()>)>;
 void UseWorkerStarter(WorkerStarter starter);  // nothing: a detached thread
 void StartDeviceProbe(const std::string& address);

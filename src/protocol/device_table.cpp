@@ -72,8 +72,11 @@ void AppendShare(const char* name) {
 }
 
 bool FindShare(const char* name) {
+    // Entries hold names cut to their record: two names that differ only past the cut would
+    // otherwise both be kept and show as one name twice.
+    constexpr std::size_t kKept = sizeof(ShareEntry::name) - 1;
     for (const ShareEntry* entry = ShareList.head; entry; entry = entry->next) {
-        if (std::strcmp(entry->name, name) == 0) return true;
+        if (std::strncmp(entry->name, name, kKept) == 0) return true;
     }
     return false;
 }

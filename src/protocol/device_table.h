@@ -44,7 +44,9 @@ bool FindDeviceByAddress(const char* address);
 DeviceEntry* FindDeviceEntry(const char* address);
 void FreeDeviceList();
 
+// Appends the name, cut to its record's 131 bytes.
 void AppendShare(const char* name);
+// Whether the name, cut as AppendShare cuts it, is already listed.
 bool FindShare(const char* name);
 void FreeShareList();
 

@@ -26,6 +26,9 @@ public:
     virtual Rect Bounds(int id) const = 0;
     virtual void SetFont(int id, const FontSpec& font) = 0;
     virtual FontSpec Font(int id) const = 0;
+    // The character set of the font that the window's display context currently holds: the
+    // system's, which follows the code page (ANSI 0, Russian 204, Chinese 134...).
+    virtual int TextCharset() const = 0;
     virtual void SetFocus(int id) = 0;
     virtual int FocusedControl() const = 0;
     // The most characters an edit control takes.

@@ -74,6 +74,7 @@ struct ControlColors {
 enum class PictureOutcome {
     Drawn,
     CannotOpen,    // file missing, or its size unreadable
+    EmptyFile,     // zero bytes: nothing to draw (a memory block of no bytes cannot be locked)
     OutOfMemory,   // no memory block for the file's copy
     CannotLoad,    // not a picture the loader reads
     CannotRender,

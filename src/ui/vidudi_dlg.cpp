@@ -7,7 +7,6 @@
 #include "config/device_rows.h"
 #include "config/device_setting.h"
 #include "config/ip_setting.h"
-#include "drives/selection.h"
 #include "config/login_dlg.h"
 #include "drives/drive_table.h"
 #include "drives/map_drive.h"
@@ -160,7 +159,10 @@ void CVidudiDlg::SetFonts() {
     for (int id : kLabelFontControls) Item(id).SetFont(kFontLabel);
     for (int id : kFieldFontControls) Item(id).SetFont(kFontField);
     for (int id : kAboutFontControls) Item(id).SetFont(kFontAbout);
-    Item(IDC_SHARE_LIST).SetFont(kFontShares);
+    // Share names come in the system's code page: their font takes its character set.
+    FontSpec shares = kFontShares;
+    shares.charset = window().TextCharset();
+    Item(IDC_SHARE_LIST).SetFont(shares);
 }
 
 void CVidudiDlg::SetUpListViews() {
@@ -218,7 +220,10 @@ void CVidudiDlg::OnAboutSection() { ShowSection(kAboutSection); }
 void CVidudiDlg::OnRefresh() {
     OnFindDevice();
     StopNetwork();
-    StartNetwork();
+    if (!StartNetwork()) {
+        EndDialog(kEndedWithoutNetwork);
+        return;
+    }
     toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
     devices.DeleteAllItems();
     ListViewItem(IDC_SHARE_LIST).DeleteAllItems();

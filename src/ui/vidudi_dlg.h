@@ -13,6 +13,10 @@ class CVidudiDlg : public toolkit::Dialog {
 public:
     CVidudiDlg();
 
+    // What the window ends with when Refresh cannot start the socket library again: the
+    // program then ends with exit code 1, as when it cannot start it at all.
+    static constexpr int kEndedWithoutNetwork = 3;  // IDABORT
+
     // Sections, as m_nSection counts them.
     enum Section { kFindDevice = 1, kDeviceSetting = 2, kIpSetting = 3, kMapDrive = 4, kAboutSection = 5 };
 

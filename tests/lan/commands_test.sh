@@ -28,6 +28,16 @@ gateway = 10.77.1.1
 admin-password = s3cret
 workgroup = OFFICE
 INI
+# Two share names that differ only past the 131 bytes a share record keeps.
+long=$(printf 'L%.0s' $(seq 1 131))
+cat >>"$WORK/devices.ini" <<INI
+
+[device]
+name = NAS-Cut
+address = 10.77.1.12
+identity = 00:0e:a1:00:00:0c
+shares = ${long}A1:${long}B2:Short
+INI
 
 vlan_add_segment 1
 vlan_add_client_iface 1 >/dev/null
@@ -68,10 +78,13 @@ run 0 "$WORK/wg.txt" "$WORK/empty" -- workgroup 10.77.1.11
 [ "$(cat "$WORK/wg.txt")" = OFFICE ] || lan_fail "workgroup printed '$(cat "$WORK/wg.txt")'"
 run 0 "$WORK/shares.json" "$WORK/empty" -- shares NAS-Open --json
 expect_text "$WORK/shares.json" '{"address":"10.77.1.10","shares":["public","Fotó","music"]}'
+run 0 "$WORK/cut.json" "$WORK/empty" -- shares NAS-Cut --json
+expect_text "$WORK/cut.json" "{\"address\":\"10.77.1.12\",\"shares\":[\"$long\",\"Short\"]}"
 requests "$m" >"$WORK/got.txt"
 cat >"$WORK/want.txt" <<'TXT'
 3/6 len=28 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b''
 3/3 len=28 to=10.77.1.10 id=000ea100000a netmask= gateway= payload=b''
+3/3 len=28 to=10.77.1.12 id=000ea100000c netmask= gateway= payload=b''
 TXT
 lan_expect_same "queries received" "$WORK/want.txt" "$WORK/got.txt"
 
@@ -154,7 +167,7 @@ cat >"$WORK/want.txt" <<'TXT'
 TXT
 lan_expect_same "name requests" "$WORK/want.txt" "$WORK/got.txt"
 listed | cut -d'|' -f1,2 >"$WORK/got.txt"
-printf 'NAS-Open|10.77.1.60\nNAS-1_a|10.77.1.11\n' >"$WORK/want.txt"
+printf 'NAS-Open|10.77.1.60\nNAS-1_a|10.77.1.11\nNAS-Cut|10.77.1.12\n' >"$WORK/want.txt"
 lan_expect_same "adapters at the end" "$WORK/want.txt" "$WORK/got.txt"
 
 lan_pass

@@ -93,6 +93,7 @@ TEST_F(MainWindowTest, FirstWindowListsTheAdaptersFound) {
         EXPECT_EQ(window.ImageOn(IDC_REFRESH), "search_on.bmp");
         checkedDuringSearch = true;
     });
+    ui.SetDisplayCharset(204);  // a Cyrillic code page
     const int status = RunProgram([&](HeadlessDialog& window, CVidudiDlg& dialog) {
         ASSERT_EQ(window.ListItemCount(IDC_DEVICE_LIST), 2);
         EXPECT_EQ(window.ListItemText(IDC_DEVICE_LIST, 0, 0), "NAS-1");
@@ -102,6 +103,9 @@ TEST_F(MainWindowTest, FirstWindowListsTheAdaptersFound) {
         EXPECT_EQ(window.ListColumnHeading(IDC_DEVICE_LIST, 1), "IP Address");
         EXPECT_EQ(window.ListColumnWidth(IDC_DEVICE_LIST, 0), 110);
         EXPECT_EQ(window.ListColumnHeading(IDC_SHARE_LIST, 1), "Map to");
+        // The share list's font takes the display context's character set; the others ANSI.
+        EXPECT_EQ(window.Font(IDC_SHARE_LIST), (toolkit::FontSpec{"ITC Officina Sans", 16, 100, 204}));
+        EXPECT_EQ(window.Font(IDC_DEVICE_LIST), (toolkit::FontSpec{"ITC Officina Sans", 16, 400, 0}));
         EXPECT_EQ(dialog.m_nSection, 1);
         EXPECT_FALSE(dialog.m_bDeviceChosen);
         EXPECT_EQ(VisibleSectionControls(window), kSectionControls[0]);
@@ -246,6 +250,9 @@ TEST_F(MainWindowTest, BrokenBackgroundPicturesAreReportedOnce) {
         window.Paint();
         EXPECT_EQ(window.ImageOn(IDC_EXIT), "exit.bmp");  // the bar is still drawn
         EXPECT_EQ(window.ImageOn(IDC_ABOUT), "");         // a missing image leaves no face
+        std::ofstream(root / "res" / "Norvane_bkgnd.bmp");  // zero bytes: nothing drawn, nothing said
+        window.Paint();
+        EXPECT_EQ(missing.messages().size(), 1u);
         std::ofstream(root / "res" / "Norvane_bkgnd.bmp") << "not a picture";
         window.Paint();
         window.Click(IDC_EXIT);
@@ -273,6 +280,18 @@ TEST_F(MainWindowTest, ASecondCopyEndsSilentlyAndNoSocketLibraryMeansExitCodeOne
     platform::FakeSingleInstance third;
     EXPECT_EQ(app::CVidudiApp(third).InitInstance(), 1);
     EXPECT_EQ(ui.modalRuns(IDD_VIDUDI_DIALOG), 0);
+
+    // The same when a Refresh cannot start it again: the window ends there, nothing is sent.
+    platform::FakeSingleInstance::ReleaseAll();
+    lan.startupFails = false;
+    EXPECT_EQ(RunProgram([&](HeadlessDialog& window, CVidudiDlg&) {
+                  lan.startupFails = true;
+                  const std::size_t sent = lan.sent().size();
+                  window.Click(IDC_REFRESH);
+                  EXPECT_TRUE(window.ended());
+                  EXPECT_EQ(lan.sent().size(), sent);
+              }),
+              1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <system_error>
 
 #include "drives/reachability.h"
 #include "support/program_fixture.h"
@@ -28,6 +29,7 @@ protected:
         fake.reachability.Answer("10.77.1.10", true);
         // The probe's worker runs at once, or waits in `queued` for the test to run it.
         UseWorkerStarter([this](std::function<void()> work) {
+            if (failWorkers) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
             if (holdWorkers) {
                 queued.push_back(std::move(work));
             } else {
@@ -56,6 +58,7 @@ protected:
     }
 
     bool holdWorkers = false;
+    bool failWorkers = false;  // the system has no thread to give
     std::deque<std::function<void()>> queued;
 };
 
@@ -174,11 +177,20 @@ TEST_F(MapDriveTest, AnUnreachableDeviceIsToldAndTheListSearchedAgain) {
         EXPECT_FALSE(window.IsEnabled(IDC_MOUNT));
         window.ClickListRow(IDC_DEVICE_LIST, 0);  // a new click enables it again
         EXPECT_TRUE(window.IsEnabled(IDC_MOUNT));
+
+        // A probe that cannot be started is no answer either, and the program goes on.
+        fake.reachability.Answer("10.77.1.10", true);
+        failWorkers = true;
+        ChooseShare(window, 0);
+        window.Click(IDC_MOUNT);
+        EXPECT_FALSE(dialog.m_bDeviceChosen);
+        EXPECT_EQ(g_nAvailability, 0);
         window.Click(IDC_EXIT);
     });
-    EXPECT_EQ(ui.messages(), (std::vector<RecordedMessageBox>{{IDD_VIDUDI_DIALOG, "Device is no longer available.",
-                                                               "Warning", MessageIcon::Warning}}));
+    const RecordedMessageBox gone{IDD_VIDUDI_DIALOG, "Device is no longer available.", "Warning", MessageIcon::Warning};
+    EXPECT_EQ(ui.messages(), (std::vector<RecordedMessageBox>{gone, gone}));
     EXPECT_EQ(fake.connections.CountCalls(Kind::Connect), 0);
+    EXPECT_EQ(fake.reachability.probedUrls().size(), 1u);
 }
 
 TEST_F(MapDriveTest, AVerdictThatArrivesLateIsTakenByTheNextCheck) {

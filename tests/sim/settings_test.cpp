@@ -244,7 +244,7 @@ TEST_F(SettingsTest, AFifteenCharacterWorkGroupReplacesALongerOne) {
 
 TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsable) {
     openDevice->config().faults.ignoreSettings = true;
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+    RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
         Choose(window, "10.77.1.10");
         window.Click(IDC_IP_SETTING);
         window.ChooseComboItem(IDC_DHCP, 0);
@@ -262,13 +262,47 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
         window.Click(IDC_MODIFY_DEVICE);
         EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_DEVICE));
         EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));
+        // The device is no longer chosen: the next Modify asks for a choice and sends nothing.
+        EXPECT_FALSE(dialog.m_bDeviceChosen);
+        const std::size_t sent = lan.sent().size();
+        window.Click(IDC_MODIFY_DEVICE);
+        EXPECT_EQ(lan.sent().size(), sent);
         window.Click(IDC_EXIT);
     });
     EXPECT_EQ(MessageTexts(),
               (std::vector<std::string>{
                   "The device did not confirm the new IP address.\nPress Refresh to see where it is listed now.",
                   "The device was not found again as \"Renamed\" at 10.77.1.10 after 30 searches.\nCheck the device, "
-                  "then press Refresh to search again."}));
+                  "then press Refresh to search again.",
+                  "Please select a device in the \"Find Device\" section."}));
+}
+
+// The failed switch posts a click to Refresh while it is disabled. Dropped (Windows) or run
+// (Wine), once the message is dismissed Refresh is usable and one search has run.
+TEST_F(SettingsTest, AFailedDhcpSwitchEndsWithOneSearchAndRefreshUsable) {
+    openDevice->config().faults.ignoreSettings = true;
+    RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
+        for (const bool wine : {false, true}) {
+            ui.RunPostedClicksOnDisabledButtons(wine);
+            Choose(window, "10.77.1.10");
+            window.Click(IDC_IP_SETTING);
+            window.ChooseComboItem(IDC_DHCP, 1);
+            const std::size_t before = lan.sent().size();
+            window.Click(IDC_MODIFY_IP);
+            int searches = 0;
+            for (std::size_t k = before; k < lan.sent().size(); ++k) {
+                searches += lan.sent()[k].bytes[0] == kOpDiscovery;
+            }
+            EXPECT_EQ(searches, 2) << "wine " << wine;  // one search: two discovery requests
+            EXPECT_TRUE(window.IsEnabled(IDC_REFRESH)) << "wine " << wine;
+            EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_IP));
+            EXPECT_EQ(dialog.m_nSection, ui::CVidudiDlg::kFindDevice);
+            EXPECT_EQ(window.ListItemCount(IDC_DEVICE_LIST), 3);
+        }
+        window.Click(IDC_EXIT);
+    });
+    const std::string failed = "Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.";
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{failed, failed}));
 }
 
 }  // namespace

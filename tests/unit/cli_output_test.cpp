@@ -30,11 +30,18 @@ protected:
     }
 };
 
+// Columns line up under the header: a UTF-8 name takes one column per character, a name that
+// is not UTF-8 one per byte.
 TEST_F(CliOutputTest, TableIsAlignedUnderItsHeader) {
+    const std::uint8_t id[10] = {};
+    AppendDeviceEntry("Gr\xC3\xB6\xC3\x9F" "e-NAS", "10.77.1.11", "255.255.255.0", "", id, "0", 0);  // Größe-NAS
+    AppendDeviceEntry("Gr\xF6\xDF" "e-NAS-1", "10.77.1.12", "255.255.255.0", "", id, "0", 0);  // Latin-1
     EXPECT_EQ(cli::FormatDeviceTable(),
-              "NAME        ADDRESS      NETMASK        GATEWAY    DHCP  LOCAL ADDRESS\n"
-              "NAS-1       10.77.1.10   255.255.255.0  10.77.1.1  yes   10.77.1.2\n"
-              "Stor\"age\\2  10.77.2.100  255.255.0.0               no    10.77.2.2\n");
+              "NAME         ADDRESS      NETMASK        GATEWAY    DHCP  LOCAL ADDRESS\n"
+              "NAS-1        10.77.1.10   255.255.255.0  10.77.1.1  yes   10.77.1.2\n"
+              "Stor\"age\\2   10.77.2.100  255.255.0.0               no    10.77.2.2\n"
+              "Gr\xC3\xB6\xC3\x9F" "e-NAS    10.77.1.11   255.255.255.0             no    10.77.1.2\n"
+              "Gr\xF6\xDF" "e-NAS-1  10.77.1.12   255.255.255.0             no    10.77.1.2\n");
 }
 
 TEST_F(CliOutputTest, JsonEscapesNamesAndKeepsListOrder) {

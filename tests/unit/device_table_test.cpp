@@ -129,6 +129,9 @@ TEST_F(DeviceTableTest, ShareListKeepsOneCopyOfEachName) {
     AppendShare(std::string(200, 's').c_str());
     EXPECT_EQ(std::string(ShareList.tail->name), std::string(131, 's'));
     EXPECT_EQ(ShareList.count, 3u);
+    // Equal once cut: listed already. Equal only up to a shorter stored name: not.
+    EXPECT_TRUE(FindShare((std::string(131, 's') + "other").c_str()));
+    EXPECT_FALSE(FindShare("publicity"));
     FreeShareList();
     EXPECT_EQ(ShareList.count, 0u);
     EXPECT_FALSE(FindShare("public"));

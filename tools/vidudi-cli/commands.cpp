@@ -9,6 +9,7 @@
 #include "config/address_rules.h"
 #include "config/name_rules.h"
 #include "device_table_output.h"
+#include "drives/reachability.h"
 #include "platform/services.h"
 #include "protocol/device_return.h"
 #include "protocol/device_table.h"
@@ -289,9 +290,10 @@ int RunOpen(const Arguments& arguments) {
     const DeviceEntry* device = nullptr;
     if (int status = Begin("open", arguments, 1, parsed, session, &device); status >= 0) return status;
     const std::string url = std::string("http://") + device->address;
-    const platform::Services& services = platform::CurrentServices();
-    if (!services.reachability->CanConnect(url)) return Fail(kExitFailed, Describe(*device) + " is no longer available");
-    if (!services.launcher->OpenUrl(url)) {
+    // The window's check, with its bound: the system's own probe may wait far longer than 2 s.
+    StartDeviceProbe(device->address);
+    if (!AwaitProbeVerdict(Pause)) return Fail(kExitFailed, Describe(*device) + " is no longer available");
+    if (!platform::CurrentServices().launcher->OpenUrl(url)) {
         return Fail(kExitFailed, "the browser could not be started for " + url);
     }
     Print(parsed.json ? JsonLine({{"address", device->address}, {"url", url}})

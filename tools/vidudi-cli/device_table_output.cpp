@@ -18,6 +18,33 @@ const char* LocalAddressOf(const DeviceEntry& entry) {
 
 const char* DhcpText(const DeviceEntry& entry) { return entry.dhcp[0] == '1' ? "yes" : "no"; }
 
+// Length of a valid UTF-8 sequence starting at text[at], or 0.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (lead >= 0xF5 || at + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+// Columns a text takes in a terminal: one per character where the text is valid UTF-8 (as
+// device names normally are), one per byte where it is not and the terminal shows each byte.
+std::size_t ColumnsOf(const std::string& text) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+        } else if (const std::size_t length = Utf8SequenceLength(text, at)) {
+            at += length;
+        } else {
+            return text.size();
+        }
+    }
+    return characters;
+}
+
 }  // namespace
 
 std::string JsonLine(const Json& value) {
@@ -33,14 +60,14 @@ std::string FormatDeviceTable() {
     }
     std::array<std::size_t, 6> widths{};
     for (const Row& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], ColumnsOf(row[c]));
     }
     std::string out;
     for (const Row& row : rows) {
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
             line += row[c];
-            if (c + 1 < row.size()) line.append(widths[c] - row[c].size() + 2, ' ');
+            if (c + 1 < row.size()) line.append(widths[c] - ColumnsOf(row[c]) + 2, ' ');
         }
         out += line + "\n";
     }

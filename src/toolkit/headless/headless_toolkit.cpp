@@ -47,6 +47,7 @@ public:
     PictureOutcome DrawPictureFile(const std::string& path) override {
         std::string bytes;
         if (!ReadWhole(toolkit_.ResolvePath(path), bytes)) return PictureOutcome::CannotOpen;
+        if (bytes.empty()) return PictureOutcome::EmptyFile;
         if (!LooksLikeBitmap(bytes)) return PictureOutcome::CannotLoad;
         if (failRendering_) return PictureOutcome::CannotRender;
         pictures_.push_back(path);
@@ -105,8 +106,9 @@ void HeadlessDialog::DrainPosted() {
     while (!posted_.empty() && !ended_) {
         const int id = posted_.front();
         posted_.pop_front();
-        // A click posted to a button that is disabled by the time it is handled does nothing.
-        if (Exists(id) && State(id).enabled) dialog_.OnCommand(id, kButtonClicked);
+        // A click posted to a button that is disabled by the time it is handled does nothing,
+        // unless the test plays Wine.
+        if (Exists(id) && (State(id).enabled || toolkit_.runDisabledClicks_)) dialog_.OnCommand(id, kButtonClicked);
     }
 }
 
@@ -271,6 +273,8 @@ void HeadlessDialog::SetFont(int id, const FontSpec& font) { State(id).font = fo
 
 FontSpec HeadlessDialog::Font(int id) const { return State(id).font; }
 
+int HeadlessDialog::TextCharset() const { return toolkit_.displayCharset_; }
+
 void HeadlessDialog::SetFocus(int id) { focus_ = id; }
 
 void HeadlessDialog::Invalidate(int /*id*/) { ++invalidations_; }
@@ -423,6 +427,8 @@ bool HeadlessDialog::DrawBitmapFile(int id, const std::string& path) {
 
 int HeadlessDialog::MessageBox(const std::string& text, const std::string& caption, MessageIcon icon) {
     toolkit_.messages_.push_back({dialog_.templateId(), text, caption, icon});
+    // The box's own message loop handles what was posted before it, while the box shows.
+    DrainPosted();
     return toolkit_.answer_;
 }
 

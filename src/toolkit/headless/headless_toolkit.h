@@ -84,6 +84,7 @@ public:
     Rect Bounds(int id) const override;
     void SetFont(int id, const FontSpec& font) override;
     FontSpec Font(int id) const override;
+    int TextCharset() const override;
     void SetFocus(int id) override;
     int FocusedControl() const override { return focus_; }
     void LimitText(int id, int characters) override { State(id).limit = characters; }
@@ -200,6 +201,12 @@ public:
     void ClearMessages() { messages_.clear(); }
     // The button the next message boxes are answered with (default OK).
     void AnswerMessages(int button) { answer_ = button; }
+    // A click posted to a button that is disabled when it comes: Windows may drop it (the
+    // default here), Wine runs it.
+    void RunPostedClicksOnDisabledButtons(bool run) { runDisabledClicks_ = run; }
+    // The character set of the display context's font in the windows made from now on (the
+    // system's code page: 0 ANSI by default).
+    void SetDisplayCharset(int charset) { displayCharset_ = charset; }
     const ResourceScript& resources() const { return resources_; }
     std::string ResolvePath(const std::string& path) const;
     int modalRuns(int templateId) const;
@@ -215,6 +222,8 @@ private:
     std::vector<HeadlessDialog*> open_;
     std::vector<RecordedMessageBox> messages_;
     int answer_ = kIdOk;
+    bool runDisabledClicks_ = false;
+    int displayCharset_ = 0;
 };
 
 }  // namespace vidudi::toolkit

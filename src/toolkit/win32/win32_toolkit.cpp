@@ -63,11 +63,10 @@ public:
             CloseHandle(file);
             return PictureOutcome::CannotOpen;
         }
-        // An empty file is no picture; a zero-sized movable block would only fail to lock and
-        // pass for a lack of memory.
+        // A zero-sized movable block cannot be locked: an empty file is drawn as nothing.
         if (size == 0) {
             CloseHandle(file);
-            return PictureOutcome::CannotLoad;
+            return PictureOutcome::EmptyFile;
         }
         const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
         void* bytes = block ? GlobalLock(block) : nullptr;
@@ -156,6 +155,7 @@ public:
     Rect Bounds(int id) const override;
     void SetFont(int id, const FontSpec& font) override;
     FontSpec Font(int id) const override;
+    int TextCharset() const override;
     void SetFocus(int id) override { ::SetFocus(Item(id)); }
     int FocusedControl() const override;
     void LimitText(int id, int characters) override;
@@ -345,6 +345,14 @@ FontSpec Win32Window::Font(int id) const {
         if (font.second == current) return font.first;
     }
     return {};  // the template's font, not one the program asked for
+}
+
+int Win32Window::TextCharset() const {
+    const HDC dc = GetDC(hwnd_);
+    if (!dc) return ANSI_CHARSET;
+    const int charset = GetTextCharset(dc);
+    ReleaseDC(hwnd_, dc);
+    return charset;
 }
 
 void Win32Window::LimitText(int id, int characters) {

@@ -320,20 +320,23 @@ TEST_F(Win32ToolkitTest, PicturesAreDrawnOrTellWhyNot) {
     const std::string green = TempPath("vidudi_probe_green.bmp");
     const std::string text = TempPath("vidudi_probe_text.bmp");
     const std::string missing = TempPath("vidudi_probe_missing.bmp");
+    const std::string empty = TempPath("vidudi_probe_empty.bmp");
     WriteSolidBitmap(red, 255, 0, 0);
     WriteSolidBitmap(green, 0, 255, 0);
     std::ofstream(text) << "this is not a picture, only some words in a file";
+    std::ofstream{empty};
 
     Probe probe;
     std::vector<PictureOutcome> outcomes;
     probe.onPaint = [&](PaintContext& paint) {
-        outcomes = {paint.DrawPictureFile(missing), paint.DrawPictureFile(text), paint.DrawPictureFile(red)};
+        outcomes = {paint.DrawPictureFile(missing), paint.DrawPictureFile(empty), paint.DrawPictureFile(text),
+                    paint.DrawPictureFile(red)};
     };
     probe.onInit = [&] {
         Soon([&] {
             const HWND dialog = probe.hwnd();
-            EXPECT_EQ(outcomes, (std::vector<PictureOutcome>{PictureOutcome::CannotOpen, PictureOutcome::CannotLoad,
-                                                             PictureOutcome::Drawn}));
+            EXPECT_EQ(outcomes, (std::vector<PictureOutcome>{PictureOutcome::CannotOpen, PictureOutcome::EmptyFile,
+                                                             PictureOutcome::CannotLoad, PictureOutcome::Drawn}));
             // The picture fills the client area, children aside.
             RECT client;
             GetClientRect(dialog, &client);
@@ -352,7 +355,7 @@ TEST_F(Win32ToolkitTest, PicturesAreDrawnOrTellWhyNot) {
         });
     };
     EXPECT_EQ(probe.DoModal(), kIdOk);
-    for (const auto& path : {red, green, text}) DeleteFileA(path.c_str());
+    for (const auto& path : {red, green, text, empty}) DeleteFileA(path.c_str());
 }
 
 TEST_F(Win32ToolkitTest, ChildDialogDisablesItsOwnerWhileItRuns) {
