@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-posix                  # the Windows build
     wine wine64 xvfb imagemagick xdotool        # running and driving it under Wine
     clang libclang-rt-14-dev                    # fuzz targets
+    tshark                                      # checks of the Wireshark dissector
 )
 
 missing=()
@@ -27,5 +28,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wireshark-common would otherwise ask whether non-root users may capture; we capture as root
+# inside our own namespaces only, so no setuid dumpcap.
+echo "wireshark-common wireshark-common/install-setuid boolean false" | debconf-set-selections
 apt-get update
 apt-get install -y "${missing[@]}"
