@@ -377,7 +377,7 @@ local function dissect_query_reply(r, paired)
             end
             at = colon + 1
         end
-        return "Reply share list: " .. table.concat(names, ", ")
+        return "Reply share list: " .. (#names > 0 and table.concat(names, ", ") or "(none)")
     elseif subop == QUERY_WORK_GROUP then
         return "Reply work group: " .. result
     end
