@@ -177,6 +177,8 @@ def tshark(lua, capture, arguments):
     false, tshark as root leaves the script out without a word, and no -o preference or
     environment variable brings it back (WIRESHARK_DATA_DIR, which could point to another
     init.lua, is ignored for root). Then tshark runs as nobody, on copies of the files."""
+    if shutil.which("tshark") is None:
+        fail("tshark is missing (scripts/install-deps.sh installs it)")
     root = os.geteuid() == 0
     prefix = ["unshare", "--net"] if root else []
     env = None
