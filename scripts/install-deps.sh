@@ -11,6 +11,7 @@ packages=(
     wine wine64 xvfb imagemagick xdotool        # running and driving it under Wine
     clang libclang-rt-14-dev                    # fuzz targets
     nsis zip                                    # the Windows installer and zip (package.sh)
+    tshark                                      # checks of the Wireshark dissector
 )
 
 missing=()
@@ -29,5 +30,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wireshark-common would otherwise ask whether non-root users may capture; we capture as root
+# inside our own namespaces only, so no setuid dumpcap.
+echo "wireshark-common wireshark-common/install-setuid boolean false" | debconf-set-selections
 apt-get update
 apt-get install -y "${missing[@]}"
