@@ -35,22 +35,23 @@ PY
 
 # measure WHAT ADAPTERS: median wall and CPU of RUNS searches, for each build
 measure() {
-    local build run line walls cpus
+    local build run line walls cpus listed
     for build in "${builds[@]}"; do
         walls="" cpus=""
         for ((run = 1; run <= RUNS; run++)); do
             line=$(vlan_client_exec python3 "$LAN_TESTS_DIR/measure.py" "$WORK/list.txt" "$(program "$build")" list) ||
                 lan_fail "measuring failed"
-            [ "$(grep -c '^NAS-' "$WORK/list.txt")" = "$2" ] ||
-                lan_fail "$build: not $2 adapters listed ($(grep -c '^NAS-' "$WORK/list.txt"))"
+            listed=$(grep -c '^NAS-' "$WORK/list.txt")
+            # An earlier build may miss some: that is part of the report.
+            [ "$build" = before ] || [ "$listed" = "$2" ] || lan_fail "not $2 adapters listed ($listed)"
             walls="$walls $(echo "$line" | sed 's/.*wall=\([0-9.]*\).*/\1/')"
             cpus="$cpus $(echo "$line" | awk '{ split($2, u, "="); split($3, s, "="); print u[2] + s[2] }')"
         done
-        python3 - "$1" "$build" "$walls" "$cpus" >>"$REPORT" <<'PY'
+        python3 - "$1" "$build" "$walls" "$cpus" "$listed" >>"$REPORT" <<'PY'
 import statistics, sys
 what, build, walls, cpus = sys.argv[1], sys.argv[2], list(map(float, sys.argv[3].split())), list(map(float, sys.argv[4].split()))
 wall, cpu = statistics.median(walls), statistics.median(cpus)
-print("%-34s %-6s wall %.3f s  cpu %.3f s (%.1f%%)" % (what, build, wall, cpu, 100 * cpu / wall))
+print("%-34s %-6s wall %.3f s  cpu %.3f s (%.1f%%)  listed %s" % (what, build, wall, cpu, 100 * cpu / wall, sys.argv[5]))
 PY
     done
 }
