@@ -1,5 +1,7 @@
 #include "protocol/network.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "protocol/packet.h"
@@ -14,6 +16,7 @@ std::uint8_t ClientTag[10];
 namespace {
 Transport* g_transport = nullptr;
 bool g_networkUp = false;
+std::atomic<bool> g_abandoned{false};
 }  // namespace
 
 void UseTransport(Transport* transport) { g_transport = transport; }
@@ -35,7 +38,12 @@ void EnumerateLocalAddresses() {
     g_transport->FillRandom(ClientTag, DevicePacket::kTagCompared);
 }
 
+void AbandonExchanges() { g_abandoned = true; }
+
+bool ExchangesAbandoned() { return g_abandoned; }
+
 bool StartNetwork() {
+    g_abandoned = false;
     if (!g_transport->Startup()) return false;
     EnumerateLocalAddresses();
     for (int i = 0; i < g_nLocalAddressCount; ++i) {
@@ -56,10 +64,13 @@ void StopNetwork() {
 }
 
 void SendOnAddress(int i, const std::uint8_t* data, std::size_t length) {
+    // Nothing more goes out once the window has gone: not the rest of a search, and above
+    // all no further setting.
+    if (ExchangesAbandoned()) return;
     g_transport->Send(i, data, length);
 }
 
-bool PollAddress(int i) { return g_transport->Poll(i, kPollMilliseconds); }
+bool PollAddress(int i) { return !ExchangesAbandoned() && g_transport->Poll(i, kPollMilliseconds); }
 
 int ReadOnAddress(int i, std::uint8_t* buffer) {
     int length = g_transport->Receive(i, buffer, kPacketBufferSize);
@@ -74,6 +85,16 @@ void FlushAddress(int i, int count) {
     }
 }
 
-void Pause(int milliseconds) { g_transport->Sleep(milliseconds); }
+void Pause(int milliseconds) {
+    // A long pause (the second between two searches) goes in slices, so that an abandoned
+    // exchange does not sleep it out; a slice is long enough that a coarse system timer does
+    // not stretch the whole.
+    constexpr int kSliceMilliseconds = 200;
+    while (milliseconds > 0 && !ExchangesAbandoned()) {
+        const int slice = std::min(milliseconds, kSliceMilliseconds);
+        g_transport->Sleep(slice);
+        milliseconds -= slice;
+    }
+}
 
 }  // namespace vidudi

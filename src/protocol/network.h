@@ -35,4 +35,10 @@ int ReadOnAddress(int i, std::uint8_t* buffer);
 void FlushAddress(int i, int count);
 void Pause(int milliseconds);
 
+// The window is closing while an exchange runs on another thread: from now on every poll finds
+// nothing and every pause ends at once, so the exchange runs out within one poll. Any thread
+// may call it; StartNetwork clears it.
+void AbandonExchanges();
+bool ExchangesAbandoned();
+
 }  // namespace vidudi
