@@ -78,7 +78,7 @@ constexpr Placement kPlacements[] = {
     {IDC_DRIVE_LETTER, {570, 214, 140, 220}},
     {IDC_MOUNT, {600, 264, 79, 21}},
     {IDC_UNMOUNT, {600, 299, 79, 21}},
-    {IDC_STATUS, {216, 412, 432, 18}},
+    {IDC_STATUS, {216, 406, 432, 13}},  // the strip between the list and the panel's lower edge
     {IDC_PRODUCT_NAME, {286, 208, 300, 30}},
     {IDC_VERSION, {286, 248, 300, 30}},
     {IDC_COPYRIGHT, {286, 288, 300, 30}},
@@ -99,13 +99,15 @@ const FontSpec kFontLabel{kFontFace, 18, 700, 0};
 const FontSpec kFontField{kFontFace, 16, 400, 0};
 const FontSpec kFontAbout{kFontFace, 17, 400, 0};
 const FontSpec kFontShares{kFontFace, 16, 100, 0};
+// The fields' face, at the height of the status line's strip.
+const FontSpec kFontStatus{kFontFace, 13, 400, 0};
 
 constexpr int kLabelFontControls[] = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
                                       IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
                                       IDC_DRIVE_LETTER_LABEL, IDC_NAS_DEVICE_LABEL};
 constexpr int kFieldFontControls[] = {IDC_HOST_NAME, IDC_WORK_GROUP, IDC_IP_ADDRESS, IDC_NETMASK,
                                       IDC_GATEWAY, IDC_DRIVE_LETTER, IDC_DHCP, IDC_MODIFY_DEVICE,
-                                      IDC_MODIFY_IP, IDC_MOUNT, IDC_UNMOUNT, IDC_DEVICE_LIST, IDC_STATUS};
+                                      IDC_MODIFY_IP, IDC_MOUNT, IDC_UNMOUNT, IDC_DEVICE_LIST};
 constexpr int kAboutFontControls[] = {IDC_PRODUCT_NAME, IDC_COPYRIGHT, IDC_VERSION};
 
 // The labels that stand on the background (transparent, white brush) and the bar buttons that
@@ -164,6 +166,7 @@ void CVidudiDlg::SetFonts() {
     for (int id : kFieldFontControls) Item(id).SetFont(kFontField);
     for (int id : kAboutFontControls) Item(id).SetFont(kFontAbout);
     Item(IDC_SHARE_LIST).SetFont(kFontShares);
+    Item(IDC_STATUS).SetFont(kFontStatus);
 }
 
 void CVidudiDlg::SetUpListViews() {

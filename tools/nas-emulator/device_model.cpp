@@ -71,13 +71,15 @@ std::vector<std::uint8_t> EmulatedDevice::ReplyHeader(std::uint8_t op, const std
 
 void EmulatedDevice::Send(std::vector<OutgoingDatagram>& out, std::vector<std::uint8_t> bytes,
                           const std::string& from) const {
+    int delayMs = config_.faults.replyDelayMs;
+    if (bytes[kOp] == proto::kOpSettingReply) delayMs += config_.faults.settingReplyDelayMs;
     // Other traffic of the device first, so a client has to wade through it to the answer.
     for (int n = 0; n < config_.faults.floodOtherOps; ++n) {
         std::vector<std::uint8_t> noise = bytes;
         noise[kOp] = static_cast<std::uint8_t>(8 + n % 8);
-        out.push_back({std::move(noise), config_.faults.replyDelayMs, from});
+        out.push_back({std::move(noise), delayMs, from});
     }
-    out.push_back({std::move(bytes), config_.faults.replyDelayMs, from});
+    out.push_back({std::move(bytes), delayMs, from});
 }
 
 std::vector<OutgoingDatagram> EmulatedDevice::HandleDatagram(const std::uint8_t* data,

@@ -12,6 +12,7 @@ namespace nasemu {
 
 struct DeviceFaults {
     int replyDelayMs = 0;             // every reply leaves this long after the request
+    int settingReplyDelayMs = 0;      // a setting's confirmation leaves this much later still
     bool answerOneCopy = false;       // answer only the first of the repeated discovery requests
     bool noReply = false;             // receive and log, never answer
     bool ignoreSettings = false;      // answers queries, but takes and confirms no setting
