@@ -192,25 +192,32 @@ row=$(gui_row_of 10.77.3.20)
     wine_fail "NAS-SLOW is not listed at 10.77.3.20: $(drv list-rows 1000)"
 echo "slow change: $(tail -n 1 "$work/change.txt"), Refresh ignored, confirmed and listed at 10.77.3.20"
 
-# --- the close box in the middle of a change that is never confirmed: the program ends
-# within 2 s, without a message box
-gui_choose 10.77.4.10
-drv click 1043 >/dev/null
-drv select 1015 0 >/dev/null
-drv ip 1006 10.77.4.20 >/dev/null
-drv --no-wait click 1007 >/dev/null || wine_fail "Modify was not taken"
-sleep 1
-[ "$(drv control 1050 | sed 's/.*text=//')" = "Waiting for NAS-DEAF to answer..." ] ||
-    wine_fail "not waiting for NAS-DEAF: $(drv control 1050)"
-start_ms=$(date +%s%3N)
-drv --no-wait syscommand 0xF060 >/dev/null
-for _ in $(seq 100); do kill -0 "$GUI_APP_PID" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$GUI_APP_PID" 2>/dev/null && wine_fail "the close box during a change did not end the program"
-elapsed=$(( $(date +%s%3N) - start_ms ))
-wait "$GUI_APP_PID" 2>/dev/null
-GUI_APP_PID=""
-[ "$elapsed" -le 2000 ] || wine_fail "the close box during a change took $elapsed ms to end the program"
-echo "close box during a change: the program ended in $elapsed ms"
+# --- the close box, then Alt+F4, in the middle of a change that is never confirmed: the
+# program ends within 2 s, without a message box
+close_during_change() {  # close_during_change HOW DRIVER-ARGS...
+    local how=$1 start_ms elapsed
+    shift
+    gui_choose 10.77.4.10
+    drv click 1043 >/dev/null
+    drv select 1015 0 >/dev/null
+    drv ip 1006 10.77.4.20 >/dev/null
+    drv --no-wait click 1007 >/dev/null || wine_fail "Modify was not taken"
+    sleep 1
+    [ "$(drv control 1050 | sed 's/.*text=//')" = "Waiting for NAS-DEAF to answer..." ] ||
+        wine_fail "not waiting for NAS-DEAF: $(drv control 1050)"
+    start_ms=$(date +%s%3N)
+    drv --no-wait "$@" >/dev/null
+    for _ in $(seq 100); do kill -0 "$GUI_APP_PID" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$GUI_APP_PID" 2>/dev/null && wine_fail "$how during a change did not end the program"
+    elapsed=$(( $(date +%s%3N) - start_ms ))
+    wait "$GUI_APP_PID" 2>/dev/null
+    GUI_APP_PID=""
+    [ "$elapsed" -le 2000 ] || wine_fail "$how during a change took $elapsed ms to end the program"
+    echo "$how during a change: the program ended in $elapsed ms"
+}
+close_during_change "the close box" syscommand 0xF060
+start_program
+close_during_change "Alt+F4" --alt key 0 115
 start_program
 
 # --- a second copy ends at once, silently, and the first window stays the only one

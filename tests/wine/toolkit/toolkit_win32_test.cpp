@@ -332,6 +332,10 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
     DWORD worker = 0;
     bool answered = false;
     std::string statusDuring;
+    bool waitCursor = false;
+    int paints = 0;
+    bool repainted = false;
+    probe.onPaint = [&](PaintContext&) { ++paints; };
     probe.onInit = [&] {
         Soon([&] {
             DialogWindow& w = probe.w();
@@ -340,6 +344,16 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
             const HWND plain = probe.control(IDC_PLAIN);
             const HWND edit = probe.control(IDC_EDIT);
             const HWND label = probe.control(IDC_LABEL);
+            // On the window's thread while the work runs: the pointer over the window is the
+            // wait cursor, and the window repaints.
+            After(100, [&, window] {
+                SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                waitCursor = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
+                const int before = paints;
+                InvalidateRect(window, nullptr, TRUE);
+                UpdateWindow(window);
+                repainted = paints > before;
+            });
             firstOpen = w.RunExchange("Talking to the device...", [&] {
                 worker = GetCurrentThreadId();
                 DWORD_PTR result = 0;
@@ -371,6 +385,8 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
     EXPECT_NE(worker, 0u);
     EXPECT_TRUE(answered);
     EXPECT_EQ(statusDuring, "Talking to the device...");
+    EXPECT_TRUE(waitCursor);
+    EXPECT_TRUE(repainted);
     EXPECT_FALSE(secondOpen);
     EXPECT_TRUE(probe.abandoned);
     const auto abandon = std::find(probe.events.begin(), probe.events.end(), "abandon");

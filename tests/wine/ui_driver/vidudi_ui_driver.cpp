@@ -18,6 +18,7 @@
 //   --selected     list-rows and items: print the selected indexes instead of the texts
 //   --force        click and click-row: also when the control, or its window, is hidden or
 //                  disabled (a user could not)
+//   --alt          key: with Alt held (a system key, as Alt+F4)
 //   --no-wait      input commands return once the input is taken, without waiting for the
 //                  exchange with the devices that it started
 //   --             the rest are the command and its operands (type 1016 -- --text--)
@@ -92,7 +93,7 @@ struct BadUsage {
 
 constexpr const char* kUsage =
     "usage: vidudi-ui-driver [--title T] [--timeout S] [--pid P] [--dialog D] [--selected]\n"
-    "                        [--force] [--no-wait] COMMAND [ARGS]\n"
+    "                        [--force] [--no-wait] [--alt] COMMAND [ARGS]\n"
     "commands: wait-window | wait-gone | list-rows ID | items ID | control ID | controls |\n"
     "          click ID | click-row ID ROW | select ID INDEX | type ID TEXT | ip ID A.B.C.D |\n"
     "          key ID VK | syscommand N | messagebox | answer-messagebox [BUTTON] |\n"
@@ -114,6 +115,7 @@ struct Options {
   bool selected = false;
   bool force = false;
   bool no_wait = false;
+  bool alt = false;
   std::vector<std::string> words;  // the command and its operands
 };
 
@@ -172,6 +174,8 @@ Options parse_options(int argc, char** argv) {
       options.force = true;
     } else if (word == "--no-wait") {
       options.no_wait = true;
+    } else if (word == "--alt") {
+      options.alt = true;
     } else if (word == "--") {
       operands_only = true;
     } else if (word.size() > 2 && word.substr(0, 2) == "--") {
@@ -826,9 +830,10 @@ int Driver::key(int id, int vk) {
   HWND window = id == 0 ? target() : control(id);
   auto scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
   LPARAM down = 1 | (scan << 16);
+  if (options_.alt) down |= LPARAM{1} << 29;  // the context bit: Alt is down
   LPARAM up = down | (LPARAM{1} << 30) | (LPARAM{1} << 31);
-  post(window, WM_KEYDOWN, static_cast<WPARAM>(vk), down);
-  post(window, WM_KEYUP, static_cast<WPARAM>(vk), up);
+  post(window, options_.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(vk), down);
+  post(window, options_.alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(vk), up);
   settle(target(), 2);
   after_input();
   return kDone;
