@@ -67,6 +67,7 @@
 #define IDC_IP_SETTING         1043
 #define IDC_MAP_DRIVE          1044
 #define IDC_ABOUT              1045
+#define IDC_STATUS             1050
 
 // "Host Name:" label. It shares its place with "DHCP Client:" and is shown and hidden
 // with the Device Setting section, so it gets an id of its own (outside the range of

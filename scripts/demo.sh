@@ -91,7 +91,7 @@ echo "(Printer-2F answers with type codes 6 and 7, which are not a storage adapt
 
 if [ "$window" = yes ]; then
     echo
-    echo "=== Vidudi.exe under Wine   (in the client namespace; its first search runs before the window shows)"
+    echo "=== Vidudi.exe under Wine   (in the client namespace; the window shows at once and lists the adapters when its first search ends)"
     source tests/wine/wine_common.sh
     wine_use_prefix "$windows_dir/wineprefix"
     wine_lock_prefix
@@ -117,6 +117,7 @@ if [ "$window" = yes ]; then
         (cd "$windows_dir/src/app" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >/dev/null 2>&1 &
         program_pid=$!
         "${driver[@]}" --timeout 60 wait-window >/dev/null || { echo "the window did not appear" >&2; exit 1; }
+        "${driver[@]}" --timeout 60 wait-idle || { echo "the first search did not end" >&2; exit 1; }
         echo "rows of the window's device list:"
         "${driver[@]}" list-rows 1000 | tr -d '\r' | sed 's/^/  /; s/\t/  /g'
         shot=$windows_dir/demo-window.png

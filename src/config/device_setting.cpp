@@ -1,5 +1,6 @@
 #include "config/device_setting.h"
 
+#include "config/exchange_status.h"
 #include "config/ip_setting.h"
 #include "config/login_dlg.h"
 #include "config/name_rules.h"
@@ -32,10 +33,13 @@ void OnModifyDevice(toolkit::Dialog& main, bool& deviceChosen) {
     window.Enable(IDC_MODIFY_DEVICE, false);
     if (!LoginAsAdministrator(main, IDC_MODIFY_DEVICE)) return;
     // At most 15 characters, always terminated: nothing of a longer earlier text is sent.
-    CopyText(g_szHostName, hostName.substr(0, 15).c_str());
-    SetHostName();
-    CopyText(g_szWorkGroup, workGroup.substr(0, 15).c_str());
-    SetWorkGroup();
+    const bool open = window.RunExchange(AnsweringStatus(SelectedDeviceLabel()), [&hostName, &workGroup] {
+        CopyText(g_szHostName, hostName.substr(0, 15).c_str());
+        SetHostName();
+        CopyText(g_szWorkGroup, workGroup.substr(0, 15).c_str());
+        SetWorkGroup();
+    });
+    if (!open) return;
     window.Enable(IDC_REFRESH, false);
     const bool back = WaitForDeviceReturn(window, hostName);
     window.Enable(IDC_REFRESH, true);
@@ -45,7 +49,7 @@ void OnModifyDevice(toolkit::Dialog& main, bool& deviceChosen) {
         deviceChosen = false;
         return;
     }
-    RefillSharesAfterChange(window);
+    if (!RefillSharesAfterChange(window)) return;
     window.MessageBox("Successfully modified device setting.", "Confirm", MessageIcon::Information);
 }
 

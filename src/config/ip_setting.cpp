@@ -4,6 +4,7 @@
 
 #include "config/address_rules.h"
 #include "config/device_rows.h"
+#include "config/exchange_status.h"
 #include "config/login_dlg.h"
 #include "drives/selection.h"
 #include "drives/drive_table.h"
@@ -89,7 +90,11 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
         window.Enable(IDC_MODIFY_IP, false);
         if (!LoginAsAdministrator(main, IDC_MODIFY_IP)) return;
         window.Enable(IDC_REFRESH, false);
-        if (!EnableDhcp()) {
+        bool switched = false;
+        if (!window.RunExchange(AnsweringStatus(SelectedDeviceLabel()), [&switched] { switched = EnableDhcp(); })) {
+            return;
+        }
+        if (!switched) {
             window.PostClick(IDC_REFRESH);  // to a button that is still disabled
             window.Enable(IDC_MODIFY_IP, true);
             window.MessageBox("Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.",
@@ -108,7 +113,12 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
         FormatAddress(g_szNewGateway, gateway);
         window.Enable(IDC_MODIFY_IP, false);
         if (!LoginAsAdministrator(main, IDC_MODIFY_IP)) return;
-        if (!SetStaticAddress()) {
+        bool confirmed = false;
+        if (!window.RunExchange(AnsweringStatus(SelectedDeviceLabel()),
+                                [&confirmed] { confirmed = SetStaticAddress(); })) {
+            return;
+        }
+        if (!confirmed) {
             // Waiting for the device at its old address would find it there, unchanged, and
             // call that a success: say plainly that the change was not confirmed.
             window.Enable(IDC_MODIFY_IP, true);
@@ -127,14 +137,25 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
         deviceChosen = false;
         return;
     }
-    RefillSharesAfterChange(window);
+    if (!RefillSharesAfterChange(window)) return;
     window.MessageBox(dhcp ? "DHCP client enabled." : "Successfully modified device setting.", "Confirm",
                       MessageIcon::Information);
 }
 
 bool WaitForDeviceReturn(toolkit::DialogWindow& window, const std::string& expectedName) {
-    auto fillList = [&window, &expectedName] { FillDeviceRows(window, expectedName, g_szTargetIP); };
-    if (WaitUntilListed(expectedName.c_str(), g_szTargetIP, kMaxReturnPasses, fillList)) return true;
+    const std::string device = DeviceLabel(expectedName, g_szTargetIP);
+    // One pass (a search, then a second's pause) per exchange: between passes the window
+    // refills its list from the table the search left.
+    for (int pass = 1; pass <= kMaxReturnPasses; ++pass) {
+        bool listed = false;
+        if (!window.RunExchange(ReturningStatus(device, pass, kMaxReturnPasses), [&listed, &expectedName] {
+                listed = WaitUntilListed(expectedName.c_str(), g_szTargetIP, 1);
+            })) {
+            return false;
+        }
+        FillDeviceRows(window, expectedName, g_szTargetIP);
+        if (listed) return true;
+    }
     window.MessageBox("The device was not found again as \"" + expectedName + "\" at " + g_szTargetIP + " after " +
                           std::to_string(kMaxReturnPasses) +
                           " searches.\nCheck the device, then press Refresh to search again.",
@@ -142,10 +163,13 @@ bool WaitForDeviceReturn(toolkit::DialogWindow& window, const std::string& expec
     return false;
 }
 
-void RefillSharesAfterChange(toolkit::DialogWindow& window) {
-    GetShareList();
+bool RefillSharesAfterChange(toolkit::DialogWindow& window) {
+    if (!window.RunExchange(ReadingStatus(SelectedDeviceLabel()), [] { GetShareList(); })) {
+        return false;
+    }
     CopyText(g_szSelectedIP, g_szTargetIP);
     FillShareRows(toolkit::ListView(window, IDC_SHARE_LIST), g_strSelectedName, g_szTargetIP, true);
+    return true;
 }
 
 }  // namespace vidudi::config

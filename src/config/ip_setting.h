@@ -17,10 +17,12 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen);
 // Searches once a second until the device is listed as `expectedName` at g_szTargetIP, filling
 // the device list after every search and selecting the device's row. Gives up after
 // kMaxReturnPasses searches (a device that was switched off, or did not take the change, must
-// not hold the window for ever), tells the user so, and returns false.
+// not hold the window for ever), tells the user so, and returns false. False without a word
+// when the window was closed meanwhile.
 bool WaitForDeviceReturn(toolkit::DialogWindow& window, const std::string& expectedName);
 
-// Reloads the device's shares into the share list, with their drive letters.
-void RefillSharesAfterChange(toolkit::DialogWindow& window);
+// Reloads the device's shares into the share list, with their drive letters. False when the
+// window was closed meanwhile.
+bool RefillSharesAfterChange(toolkit::DialogWindow& window);
 
 }  // namespace vidudi::config

@@ -1,5 +1,6 @@
 #include "config/login_dlg.h"
 
+#include "config/exchange_status.h"
 #include "config/picture_report.h"
 #include "drives/windows_version.h"
 #include "platform/services.h"
@@ -107,10 +108,17 @@ bool LoginAsAdministrator(toolkit::Dialog& main, int modifyButton) {
     g_nLoginMode = 1;
     CopyText(g_szLoginUser, "admin");
     CopyText(g_szLoginPassword, "");
-    if (VerifyAdminPassword()) return true;
+    bool accepted = false;
+    auto check = [&main, &accepted] {
+        return main.window().RunExchange(AnsweringStatus(SelectedDeviceLabel()),
+                                         [&accepted] { accepted = VerifyAdminPassword(); });
+    };
+    if (!check()) return false;
+    if (accepted) return true;
     CLoginDlg login;
     login.DoModal(&main);
-    if (VerifyAdminPassword()) return true;
+    if (!check()) return false;
+    if (accepted) return true;
     main.window().MessageBox("Wrong administrator password input!", "Error", MessageIcon::Error);
     main.window().Enable(modifyButton, true);
     return false;

@@ -32,7 +32,8 @@ private:
 };
 
 // "admin" with an empty password first; only when the device refuses, the login dialog and one
-// more try. On refusal tells the user, enables `modifyButton` again and returns false.
+// more try. On refusal tells the user, enables `modifyButton` again and returns false; false
+// without a word when the window was closed during a check.
 bool LoginAsAdministrator(toolkit::Dialog& main, int modifyButton);
 
 }  // namespace vidudi::config

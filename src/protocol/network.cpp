@@ -21,6 +21,8 @@ std::atomic<bool> g_abandoned{false};
 // Reads per readable socket before the clock is looked at again: a socket that never runs dry
 // must not keep a wait past its deadline.
 constexpr int kReadsPerRound = 64;
+// The longest single poll: how soon an abandoned exchange notices.
+constexpr std::int64_t kPollSliceMicros = 100'000;
 // A flush stops after this long even when a device keeps the socket busy.
 constexpr std::int64_t kFlushLimitMicros = 50'000;
 }  // namespace
@@ -49,8 +51,8 @@ void EnumerateLocalAddresses() {
 }
 
 bool StartNetwork() {
-    if (!g_transport->Startup()) return false;
     g_abandoned = false;
+    if (!g_transport->Startup()) return false;
     EnumerateLocalAddresses();
     for (int i = 0; i < g_nLocalAddressCount; ++i) {
         g_transport->OpenSendSocket(i, LocalAddressTable[i]);
@@ -75,13 +77,24 @@ AddressSet AllLocalAddresses() {
 }
 
 void SendOnAddress(int i, const std::uint8_t* data, std::size_t length) {
+    // Nothing more goes out once the window has gone: not the rest of a search, and above
+    // all no further setting.
+    if (ExchangesAbandoned()) return;
     g_transport->Send(i, data, length);
 }
 
 std::int64_t NowMicros() { return g_transport->NowMicros(); }
 
 void Pause(int milliseconds) {
-    if (!g_abandoned) g_transport->Sleep(milliseconds);
+    // A long pause (the second between two searches) goes in slices, so that an abandoned
+    // exchange does not sleep it out; a slice is long enough that a coarse system timer does
+    // not stretch the whole.
+    constexpr int kSliceMilliseconds = 200;
+    while (milliseconds > 0 && !ExchangesAbandoned()) {
+        const int slice = std::min(milliseconds, kSliceMilliseconds);
+        g_transport->Sleep(slice);
+        milliseconds -= slice;
+    }
 }
 
 // How every exchange waits. One poll covers all the addresses the exchange listens on, with
@@ -97,7 +110,9 @@ bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler) {
     for (;;) {
         if (g_abandoned) return false;
         const std::int64_t left = wait.endWhenIdle ? 0 : wait.deadlineMicros - g_transport->NowMicros();
-        const AddressSet readable = g_transport->Poll(wait.addresses, std::max<std::int64_t>(left, 0));
+        // In slices, so that an abandoned exchange ends within one.
+        const std::int64_t slice = std::clamp<std::int64_t>(left, 0, kPollSliceMicros);
+        const AddressSet readable = g_transport->Poll(wait.addresses, slice);
         if (readable == 0 && (wait.endWhenIdle || left <= 0)) return false;
         for (int i = 0; i < kMaxLocalAddresses; ++i) {
             if (!(readable & OneAddress(i))) continue;

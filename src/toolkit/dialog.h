@@ -132,6 +132,9 @@ public:
     virtual void OnCancel() { EndDialog(kIdCancel); }
     // The close box, Alt+F4, Close in the system menu.
     virtual void OnClose() { OnCancel(); }
+    // The window is being closed while an exchange runs: make its work end soon. Called on the
+    // dialog's thread while the work still runs; OnClose follows once it has ended.
+    virtual void OnAbandonExchange() {}
     // A system-menu command; false leaves it to the default handling.
     virtual bool OnSysCommand(int /*command*/) { return false; }
     // Seen before any input message is dispatched; true consumes it.

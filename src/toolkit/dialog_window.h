@@ -2,6 +2,7 @@
 // One open dialog window, as a backend shows it: every operation the program needs on the
 // dialog and its controls, controls addressed by id (0 is the dialog itself).
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "toolkit/toolkit_types.h"
@@ -87,6 +88,16 @@ public:
     virtual bool IsMinimized() const = 0;
     // A text of the module's string table ("" when there is none).
     virtual std::string LoadString(int id) const = 0;
+
+    // Exchanges with the devices. The status control says what the running one is doing, and
+    // is empty when none runs.
+    virtual void SetStatusControl(int id) = 0;
+    // Runs `work` while the window stays live: it repaints, answers, shows the wait cursor and
+    // the status text, and ignores input commands (clicks, keys) rather than queueing them.
+    // The work must not touch the window or what the window reads. False when the window was
+    // closed meanwhile: the dialog was told to abandon the work, its OnClose has run once the
+    // work ended, and the caller returns without another word.
+    virtual bool RunExchange(const std::string& status, const std::function<void()>& work) = 0;
 };
 
 // What a paint handler draws with.

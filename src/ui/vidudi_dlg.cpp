@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/device_rows.h"
+#include "config/exchange_status.h"
 #include "config/device_setting.h"
 #include "config/ip_setting.h"
 #include "config/login_dlg.h"
@@ -76,6 +77,7 @@ constexpr Placement kPlacements[] = {
     {IDC_DRIVE_LETTER, {570, 214, 140, 220}},
     {IDC_MOUNT, {600, 264, 79, 21}},
     {IDC_UNMOUNT, {600, 299, 79, 21}},
+    {IDC_STATUS, {216, 406, 432, 13}},  // the strip between the list and the panel's lower edge
     {IDC_PRODUCT_NAME, {286, 208, 300, 30}},
     {IDC_VERSION, {286, 248, 300, 30}},
     {IDC_COPYRIGHT, {286, 288, 300, 30}},
@@ -96,6 +98,8 @@ const FontSpec kFontLabel{kFontFace, 18, 700, 0};
 const FontSpec kFontField{kFontFace, 16, 400, 0};
 const FontSpec kFontAbout{kFontFace, 17, 400, 0};
 const FontSpec kFontShares{kFontFace, 16, 100, 0};
+// The fields' face, at the height of the status line's strip.
+const FontSpec kFontStatus{kFontFace, 13, 400, 0};
 
 constexpr int kLabelFontControls[] = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
                                       IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
@@ -110,7 +114,7 @@ constexpr int kAboutFontControls[] = {IDC_PRODUCT_NAME, IDC_COPYRIGHT, IDC_VERSI
 const std::set<int> kWhiteLabels = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
                                     IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
                                     IDC_DRIVE_LETTER_LABEL, IDC_PRODUCT_NAME, IDC_COPYRIGHT,
-                                    IDC_VERSION, IDC_NAS_DEVICE_LABEL};
+                                    IDC_VERSION, IDC_NAS_DEVICE_LABEL, IDC_STATUS};
 const std::set<int> kGreenButtons = {IDC_CONFIGURATION, IDC_DEVICE_SETTING, IDC_IP_SETTING, IDC_MAP_DRIVE};
 
 // The bar buttons in drawing order.
@@ -135,6 +139,7 @@ bool CVidudiDlg::OnInitDialog() {
     window().Move(0, {0, 0, kWindowWidth, kWindowHeight});
     PlaceControls();
     SetFonts();
+    window().SetStatusControl(IDC_STATUS);
     BitmapButtonItem(IDC_MOUNT).LoadFace(IDB_MOUNT);
     BitmapButtonItem(IDC_UNMOUNT).LoadFace(IDB_UNMOUNT);
     BitmapButtonItem(IDC_MODIFY_DEVICE).LoadFace(IDB_MODIFY);
@@ -163,6 +168,7 @@ void CVidudiDlg::SetFonts() {
     FontSpec shares = kFontShares;
     shares.charset = window().TextCharset();
     Item(IDC_SHARE_LIST).SetFont(shares);
+    Item(IDC_STATUS).SetFont(kFontStatus);
 }
 
 void CVidudiDlg::SetUpListViews() {
@@ -236,7 +242,9 @@ void CVidudiDlg::OnRefresh() {
 
     DrawSkinImage(IDC_REFRESH, true);
     Item(IDC_REFRESH).Enable(false);
-    SearchDevices(kDeviceFilter);
+    if (!window().RunExchange(config::SearchingStatus(g_nLocalAddressCount), [] { SearchDevices(kDeviceFilter); })) {
+        return;
+    }
     Item(IDC_REFRESH).Enable(true);
     DrawSkinImage(IDC_REFRESH, false);
 
@@ -278,7 +286,13 @@ void CVidudiDlg::OnClickDeviceList() {
             for (int id : {IDC_IP_ADDRESS, IDC_GATEWAY, IDC_NETMASK}) Item(id).Enable(!dhcp);
             Item(IDC_HOST_NAME).SetText(entry->name);
         }
-        GetWorkGroup();
+        // Both reads in one exchange, back to back; the window shows them once they are in.
+        if (!window().RunExchange(config::ReadingStatus(config::DeviceLabel(devices.ItemText(row, 0), address)), [] {
+                GetWorkGroup();
+                GetShareList();
+            })) {
+            return;
+        }
         Item(IDC_WORK_GROUP).SetText(g_szWorkGroup);
         SetAddressField(IDC_NETMASK, devices.ItemText(row, 2));
 
@@ -295,7 +309,6 @@ void CVidudiDlg::OnClickDeviceList() {
         for (int id : {IDC_MOUNT, IDC_UNMOUNT, IDC_CONFIGURATION}) Item(id).Enable(sameSubnet);
 
         SetAddressField(IDC_GATEWAY, devices.ItemText(row, 3));
-        GetShareList();
         g_strSelectedName = devices.ItemText(row, 0);
         CopyText(g_szSelectedIP, devices.ItemText(row, 1).c_str());
         FillShareRows(ListViewItem(IDC_SHARE_LIST), g_strSelectedName, g_szSelectedIP, true);
@@ -315,8 +328,14 @@ void CVidudiDlg::OnConfiguration() {
 }
 
 bool CVidudiDlg::CheckDeviceReachable() {
+    const DeviceEntry* entry = FindDeviceEntry(g_szSelectedIP);
+    const std::string device = config::DeviceLabel(entry ? entry->name : "", g_szSelectedIP);
     StartDeviceProbe(g_szSelectedIP);
-    if (AwaitProbeVerdict(Pause)) return true;
+    bool reachable = false;
+    if (!window().RunExchange(config::ReachableStatus(device), [&reachable] { reachable = AwaitProbeVerdict(Pause); })) {
+        return false;
+    }
+    if (reachable) return true;
     MessageBox("Device is no longer available.", "Warning", MessageIcon::Warning);
     RefreshDriveTable();
     FillDriveLetterCombo(ComboBoxItem(IDC_DRIVE_LETTER));
@@ -339,9 +358,13 @@ void CVidudiDlg::OnExit() {
 }
 
 void CVidudiDlg::OnClose() {
+    // Closed in the middle of an exchange: the table it left half filled goes too.
+    if (ExchangesAbandoned()) FreeDeviceList();
     StopNetwork();
     Dialog::OnClose();
 }
+
+void CVidudiDlg::OnAbandonExchange() { AbandonExchanges(); }
 
 bool CVidudiDlg::OnSysCommand(int command) {
     if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;

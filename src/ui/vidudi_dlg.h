@@ -24,6 +24,7 @@ public:
     void OnCommand(int id, int notification) override;
     void OnPaint(toolkit::PaintContext& paint) override;
     void OnClose() override;
+    void OnAbandonExchange() override;
     bool OnSysCommand(int command) override;
     bool PreTranslateMessage(const toolkit::InputMessage& message) override;
     std::optional<toolkit::ControlColors> OnCtlColor(int id) override;

@@ -189,6 +189,25 @@ TEST_F(MainWindowTest, ExitFreesTheTableAndCloseStopsTheNetwork) {
     });
 }
 
+TEST_F(MainWindowTest, TheStatusLineSaysASearchIsRunningAndIsEmptyOtherwise) {
+    lan.AddLocalAddress("10.77.2.2", 2);
+    std::vector<std::string> seen;  // the status line as each search request goes out
+    lan.AttachPeer(1, [&](SimulatedLan&, int, const SimulatedLan::Bytes& datagram) {
+        if (datagram[0] == kOpDiscovery) seen.push_back(ui.OpenDialog(IDD_VIDUDI_DIALOG)->Text(IDC_STATUS));
+    });
+    RunProgram([&](HeadlessDialog& window, CVidudiDlg&) {
+        EXPECT_EQ(window.Text(IDC_STATUS), "");
+        EXPECT_TRUE(window.IsVisible(IDC_STATUS));
+        EXPECT_EQ(window.Font(IDC_STATUS).face, window.Font(IDC_HOST_NAME).face);
+        window.Click(IDC_REFRESH);
+        EXPECT_EQ(window.Text(IDC_STATUS), "");
+        window.Click(IDC_EXIT);
+    });
+    const std::string searching = "Searching for devices on 2 networks...";
+    EXPECT_EQ(ui.exchangeStatuses(), std::vector<std::string>(2, searching));  // start-up and Refresh
+    EXPECT_EQ(seen, std::vector<std::string>(4, searching));                   // two copies each
+}
+
 TEST_F(MainWindowTest, SystemMenuOpensTheAboutBox) {
     RunProgram([&](HeadlessDialog& window, CVidudiDlg&) {
         const auto& entries = window.systemMenuEntries();

@@ -225,6 +225,9 @@ TEST_F(MapDriveTest, ConfigurationOpensTheChosenDevicesPageAfterTheProbe) {
     ASSERT_EQ(fake.launcher.launches.size(), 1u);
     EXPECT_EQ(fake.launcher.launches[0].commandLine, "\"C:\\Browser\\browser.exe\" -new http://10.77.1.10");
     EXPECT_EQ(fake.reachability.probedUrls(), std::vector<std::string>{"http://10.77.1.10"});
+    EXPECT_EQ(ui.exchangeStatuses(),
+              (std::vector<std::string>{"Searching for devices on 1 network...", "Reading the settings of NAS-Open...",
+                                        "Checking that NAS-Open is reachable..."}));
 }
 
 TEST_F(MapDriveTest, OnNinetyEightTheShareLoginOffersTheLoggedOnUser) {

@@ -53,6 +53,24 @@ protected:
         return texts;
     }
 
+    // The user acts in the main window from inside an exchange: once, as the first datagram
+    // that `when` accepts goes out.
+    void During(std::function<bool(const SimulatedLan::Bytes&)> when, std::function<void(Window&)> act) {
+        lan.AttachPeer(1, [this, when = std::move(when), act = std::move(act), done = false](
+                              SimulatedLan&, int, const SimulatedLan::Bytes& datagram) mutable {
+            if (done || !when(datagram)) return;
+            done = true;
+            act(*ui.OpenDialog(IDD_VIDUDI_DIALOG));
+        });
+    }
+
+    std::size_t DiscoveryRequests() const {
+        std::size_t requests = 0;
+        for (const auto& sent : lan.sent()) requests += sent.bytes[0] == kOpDiscovery;
+        return requests;
+    }
+    std::size_t Searches() const { return DiscoveryRequests() / 2; }  // two copies each
+
     std::shared_ptr<nasemu::EmulatedDevice> openDevice;
     std::shared_ptr<nasemu::EmulatedDevice> lockedDevice;
 };
@@ -269,6 +287,13 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
         EXPECT_EQ(lan.sent().size(), sent);
         window.Click(IDC_EXIT);
     });
+    // The return wait counts its searches on the status line.
+    const auto& statuses = ui.exchangeStatuses();
+    ASSERT_GE(statuses.size(), 30u);
+    for (std::size_t k = 1; k <= 30; ++k) {
+        EXPECT_EQ(statuses[statuses.size() - 31 + k],
+                  "Waiting for Renamed to return (search " + std::to_string(k) + " of 30)...");
+    }
     EXPECT_EQ(MessageTexts(),
               (std::vector<std::string>{
                   "The device did not confirm the new IP address.\nPress Refresh to see where it is listed now.",
@@ -303,6 +328,101 @@ TEST_F(SettingsTest, AFailedDhcpSwitchEndsWithOneSearchAndRefreshUsable) {
     });
     const std::string failed = "Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.";
     EXPECT_EQ(MessageTexts(), (std::vector<std::string>{failed, failed}));
+}
+
+TEST_F(SettingsTest, TheStatusLineNamesEachExchangeInTurn) {
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        Choose(window, "10.77.1.10");
+        window.Click(IDC_IP_SETTING);
+        window.ChooseComboItem(IDC_DHCP, 0);
+        window.TypeAddress(IDC_IP_ADDRESS, "10.77.1.20");
+        window.Click(IDC_MODIFY_IP);
+        openDevice->config().faults.ignoreSettings = true;
+        window.ChooseComboItem(IDC_DHCP, 1);
+        window.Click(IDC_MODIFY_IP);  // the switch is not confirmed
+        EXPECT_EQ(window.Text(IDC_STATUS), "");
+        window.Click(IDC_EXIT);
+    });
+    const std::vector<std::string> expected = {
+        "Searching for devices on 1 network...",  // start-up
+        "Reading the settings of NAS-Open...",    // the click
+        "Waiting for NAS-Open to answer...",      // the login check
+        "Waiting for NAS-Open to answer...",      // the static address
+        "Waiting for NAS-Open to return (search 1 of 30)...",
+        "Reading the settings of NAS-Open...",    // its shares again
+        "Waiting for NAS-Open to answer...",      // the login check
+        "Waiting for NAS-Open to answer...",      // the DHCP switch
+    };
+    const auto& statuses = ui.exchangeStatuses();
+    ASSERT_GE(statuses.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(statuses.begin(), statuses.begin() + static_cast<long>(expected.size())),
+              expected);
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Successfully modified device setting.",
+                                                        "Set to dhcp client fail.The Device IP will be changed to "
+                                                        "Default IP 192.168.0.25."}));
+}
+
+TEST_F(SettingsTest, CommandsDuringAnExchangeAreIgnoredAndTheCloseBoxEndsIt) {
+    // While the static address is on its way: Refresh, a section button, a row and Return.
+    std::size_t sentBefore = 0;
+    std::string statusDuring;
+    During([](const SimulatedLan::Bytes& datagram) { return datagram[0] == kOpSetting; },
+           [&](Window& window) {
+               statusDuring = window.Text(IDC_STATUS);
+               sentBefore = lan.sent().size();
+               window.Click(IDC_REFRESH);
+               window.Click(IDC_FIND_DEVICE);
+               window.ClickListRow(IDC_DEVICE_LIST, 1);
+               window.PressKey(13);
+               EXPECT_EQ(lan.sent().size(), sentBefore);
+           });
+    // A rename the device never confirms, closed during the third search of the wait for it.
+    std::size_t searchesBeforeRename = 0;
+    std::int64_t closedAt = -1;
+    std::size_t sentAtClose = 0;
+    During(
+        [&](const SimulatedLan::Bytes& datagram) {
+            // the first copy of the third search
+            return searchesBeforeRename && datagram[0] == kOpDiscovery &&
+                   DiscoveryRequests() == 2 * (searchesBeforeRename + 2) + 1;
+        },
+        [&](Window& window) {
+            EXPECT_EQ(window.Text(IDC_STATUS), "Waiting for Renamed to return (search 3 of 30)...");
+            closedAt = lan.NowMicros();
+            sentAtClose = lan.sent().size();
+            window.CloseBox();
+            EXPECT_FALSE(window.ended());  // not before the exchange has ended
+        });
+    const int status = RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
+        Choose(window, "10.77.1.10");
+        window.Click(IDC_IP_SETTING);
+        window.ChooseComboItem(IDC_DHCP, 0);
+        window.TypeAddress(IDC_IP_ADDRESS, "10.77.1.20");
+        window.Click(IDC_MODIFY_IP);
+        EXPECT_EQ(statusDuring, "Waiting for NAS-Open to answer...");
+        EXPECT_EQ(dialog.m_nSection, ui::CVidudiDlg::kIpSetting);
+        EXPECT_EQ(Searches(), 2u);  // start-up and the wait's first pass: no Refresh
+        const int row = RowOf(window, "10.77.1.20");
+        ASSERT_GE(row, 0);
+        EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
+
+        openDevice->config().faults.ignoreSettings = true;
+        window.Click(IDC_DEVICE_SETTING);
+        window.TypeText(IDC_HOST_NAME, "Renamed");
+        searchesBeforeRename = Searches();
+        window.Click(IDC_MODIFY_DEVICE);
+        EXPECT_TRUE(window.ended());
+    });
+    EXPECT_EQ(status, 0);
+    ASSERT_GE(closedAt, 0);
+    // The exchange ended at its next poll, and nothing went out after the close: not even the
+    // second copy of the search.
+    EXPECT_EQ(lan.NowMicros() - closedAt, 0);
+    EXPECT_EQ(lan.sent().size(), sentAtClose);
+    EXPECT_FALSE(IsNetworkUp());
+    EXPECT_EQ(lan.openSockets(), 0);
+    EXPECT_EQ(DeviceList.count, 0u);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Successfully modified device setting."});
 }
 
 }  // namespace

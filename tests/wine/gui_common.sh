@@ -4,7 +4,8 @@
 #
 #   gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX   checks, prefix, LAN, trap (sets WORK)
 #   gui_start_display                                 Xvfb and the wineserver, once the LAN has its client
-#   gui_start_program                                 Vidudi.exe, and waits for its window
+#   gui_start_program                                 Vidudi.exe, and waits for its window and
+#                                                     the end of its first search
 #   drv ARGS...                                       the UI driver against the program
 #   gui_choose ADDRESS                                Refresh, then a click on the adapter's row
 #   gui_row_of ADDRESS                                the device list row showing it (empty: none)
@@ -60,6 +61,8 @@ gui_start_program() {
     (cd "$GUI_APP_DIR" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >"$WORK/program.log" 2>&1 &
     GUI_APP_PID=$!
     drv --timeout 60 wait-window >"$WORK/window.txt" || wine_fail "the main window did not appear"
+    # The window shows at once; its rows come when the first search ends.
+    drv --timeout 60 wait-idle || wine_fail "the first search did not end"
 }
 
 gui_row_of() { drv list-rows 1000 | awk -F'\t' -v a="$1" '$2 == a { print NR - 1; exit }'; }

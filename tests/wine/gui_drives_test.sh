@@ -69,7 +69,7 @@ gone_pid=$(awk -v ns="$(vlan__devns 2)" '$2 == ns { print $1 }' "$VLAN_DIR/pids"
 kill "$gone_pid"
 drv --timeout 60 click 1008 >/dev/null
 gui_expect_message Warning "Device is no longer available."
-drv --timeout 60 control 1000 >/dev/null
+drv --timeout 60 wait-idle || wine_fail "the search after the warning did not end"
 for _ in $(seq 50); do [ -z "$(gui_row_of 10.77.2.10)" ] && break; sleep 0.2; done
 [ -z "$(gui_row_of 10.77.2.10)" ] || wine_fail "the gone device is still listed"
 [ -n "$(gui_row_of 10.77.1.10)" ] || wine_fail "the list was not searched again"

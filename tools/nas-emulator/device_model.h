@@ -13,6 +13,7 @@ namespace nasemu {
 struct DeviceFaults {
     int replyDelayMs = 0;             // every reply leaves this long after the request
     int answerDelayMs = -1;           // replies to queries and settings: this delay instead (-1: none)
+    int settingReplyDelayMs = 0;      // a setting's confirmation leaves this much later still
     bool answerOneCopy = false;       // answer only the first of the repeated discovery requests
     bool noReply = false;             // receive and log, never answer
     bool ignoreSettings = false;      // answers queries, but takes and confirms no setting

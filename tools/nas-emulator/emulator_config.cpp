@@ -187,6 +187,9 @@ private:
         } else if (key == "answer-delay-ms") {
             if (!ParseUnsigned(value, 600000, number)) return Fail("answer-delay-ms must be 0 to 600000");
             faults.answerDelayMs = static_cast<int>(number);
+        } else if (key == "setting-reply-delay-ms") {
+            if (!ParseUnsigned(value, 600000, number)) return Fail(key + " must be 0 to 600000");
+            faults.settingReplyDelayMs = static_cast<int>(number);
         } else if (key == "answer-one-copy") {
             if (!ParseYesNo(value, faults.answerOneCopy)) return Fail(key + " must be yes or no");
         } else if (key == "no-reply") {

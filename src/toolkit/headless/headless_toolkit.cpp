@@ -99,7 +99,7 @@ const HeadlessDialog::ControlState& HeadlessDialog::State(int id) const {
 }
 
 bool HeadlessDialog::Reachable(int id) const {
-    return !ended_ && Exists(id) && State(id).visible && State(id).enabled;
+    return !ended_ && !exchanging_ && Exists(id) && State(id).visible && State(id).enabled;
 }
 
 void HeadlessDialog::DrainPosted() {
@@ -123,6 +123,7 @@ Point HeadlessDialog::CentreOnScreen(int id) const {
 }
 
 void HeadlessDialog::Input(InputMessage::Kind kind, int id, std::uintptr_t wParam) {
+    if (exchanging_ && kind != InputMessage::Kind::MouseMove) return;  // as the real window drops it
     InputMessage message;
     message.kind = kind;
     message.screen = CentreOnScreen(id);
@@ -195,7 +196,7 @@ void HeadlessDialog::TypeAddress(int id, const std::string& fields) {
 void HeadlessDialog::MoveMouseTo(int id) { Input(InputMessage::Kind::MouseMove, id); }
 
 void HeadlessDialog::PressKey(int key) {
-    if (ended_) return;
+    if (ended_ || exchanging_) return;
     InputMessage message;
     message.kind = InputMessage::Kind::KeyDown;
     message.wParam = static_cast<std::uintptr_t>(key);
@@ -211,6 +212,14 @@ void HeadlessDialog::CloseBox() { SystemMenuCommand(kSysCommandClose); }
 
 void HeadlessDialog::SystemMenuCommand(int command) {
     if (ended_) return;
+    if (exchanging_) {
+        // Only closing is taken during an exchange, and only once.
+        if ((command & 0xFFF0) == kSysCommandClose && !closeRequested_) {
+            closeRequested_ = true;
+            dialog_.OnAbandonExchange();
+        }
+        return;
+    }
     if (!dialog_.OnSysCommand(command) && (command & 0xFFF0) == kSysCommandClose) dialog_.OnClose();
     DrainPosted();
 }
@@ -430,6 +439,19 @@ int HeadlessDialog::MessageBox(const std::string& text, const std::string& capti
     // The box's own message loop handles what was posted before it, while the box shows.
     DrainPosted();
     return toolkit_.answer_;
+}
+
+bool HeadlessDialog::RunExchange(const std::string& status, const std::function<void()>& work) {
+    exchanging_ = true;
+    closeRequested_ = false;
+    if (statusControl_) SetText(statusControl_, status);
+    toolkit_.statuses_.push_back(status);
+    work();
+    exchanging_ = false;
+    if (statusControl_) SetText(statusControl_, "");
+    if (!closeRequested_) return true;
+    dialog_.OnClose();
+    return false;
 }
 
 void HeadlessDialog::EndDialog(int result) {

@@ -123,6 +123,12 @@ public:
     void AppendSystemMenuEntry(int command, const std::string& text) override;
     bool IsMinimized() const override { return minimized_; }
     std::string LoadString(int id) const override;
+    void SetStatusControl(int id) override { statusControl_ = id; }
+    // At once, in the caller's (virtual) time. The user can act meanwhile only from inside the
+    // work, for instance from a peer of the simulated LAN: clicks and keys are ignored then,
+    // and the close box abandons the exchange.
+    bool RunExchange(const std::string& status, const std::function<void()>& work) override;
+    bool exchanging() const { return exchanging_; }
 
     // List-view and address-field state for assertions.
     int ListColumnCount(int id) const;
@@ -179,6 +185,9 @@ private:
     bool failRendering_ = false;
     int icon_ = 0;
     int invalidations_ = 0;
+    int statusControl_ = 0;
+    bool exchanging_ = false;
+    bool closeRequested_ = false;
     std::deque<int> posted_;
     std::vector<std::string> pictures_;
     std::vector<std::pair<int, std::string>> systemMenu_;
@@ -208,6 +217,8 @@ public:
     // system's code page: 0 ANSI by default).
     void SetDisplayCharset(int charset) { displayCharset_ = charset; }
     const ResourceScript& resources() const { return resources_; }
+    // The status text of every exchange run so far, in order.
+    const std::vector<std::string>& exchangeStatuses() const { return statuses_; }
     std::string ResolvePath(const std::string& path) const;
     int modalRuns(int templateId) const;
     // The innermost open dialog of a template, or nullptr: for checks made while a handler runs.
@@ -221,6 +232,7 @@ private:
     std::map<int, int> runs_;
     std::vector<HeadlessDialog*> open_;
     std::vector<RecordedMessageBox> messages_;
+    std::vector<std::string> statuses_;
     int answer_ = kIdOk;
     bool runDisabledClicks_ = false;
     int displayCharset_ = 0;

@@ -7,7 +7,10 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <map>
+#include <thread>
 #include <utility>
 
 // <windows.h> maps these names to its own functions; ours are DialogWindow operations.
@@ -207,6 +210,8 @@ public:
     void AppendSystemMenuEntry(int command, const std::string& text) override;
     bool IsMinimized() const override { return IsIconic(hwnd_) != FALSE; }
     std::string LoadString(int id) const override;
+    void SetStatusControl(int id) override { statusControl_ = id; }
+    bool RunExchange(const std::string& status, const std::function<void()>& work) override;
 
 private:
     friend class Win32Toolkit;
@@ -218,6 +223,10 @@ private:
     HWND Item(int id) const { return id == 0 ? hwnd_ : GetDlgItem(hwnd_, id); }
     HBRUSH Brush(Color color);
     HBITMAP FaceBitmap(int bitmapResource);
+    // Input that would start another command while an exchange runs.
+    bool IsCommandInput(const MSG& message) const;
+    void RequestClose();
+    void ShowWaitCursor(bool waiting) const;
 
     Dialog& dialog_;
     HINSTANCE resources_;
@@ -229,6 +238,9 @@ private:
     std::vector<std::pair<Color, HBRUSH>> brushes_;  // one per colour
     std::map<int, HBITMAP> faceBitmaps_;              // by resource id
     std::map<int, int> faces_;                        // control id -> resource id
+    int statusControl_ = 0;
+    bool exchanging_ = false;
+    bool closeRequested_ = false;
 };
 
 Win32Window::~Win32Window() {
@@ -254,13 +266,19 @@ INT_PTR Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         dialog_.Attach(this);
         return dialog_.OnInitDialog() ? TRUE : FALSE;
     case WM_COMMAND:
-        dialog_.OnCommand(LOWORD(wParam), HIWORD(wParam));
+        // One command at a time: what a control reports during an exchange is dropped.
+        if (!exchanging_) dialog_.OnCommand(LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        dialog_.OnNotify(static_cast<int>(header->idFrom), static_cast<int>(header->code));
+        if (!exchanging_) dialog_.OnNotify(static_cast<int>(header->idFrom), static_cast<int>(header->code));
         return FALSE;  // the controls' own handling of the notification goes on
     }
+    case WM_SETCURSOR:
+        if (!exchanging_) return FALSE;
+        ShowWaitCursor(true);
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         const HDC dc = BeginPaint(hwnd_, &ps);
@@ -270,10 +288,16 @@ INT_PTR Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_CLOSE:
-        dialog_.OnClose();
+        if (exchanging_) {
+            RequestClose();
+        } else {
+            dialog_.OnClose();
+        }
         return TRUE;
     case WM_SYSCOMMAND:
-        if (!dialog_.OnSysCommand(static_cast<int>(wParam))) return FALSE;
+        // During an exchange the system's own commands (move, minimise, close) still work;
+        // the program's (the about entry) wait like any other command.
+        if (exchanging_ || !dialog_.OnSysCommand(static_cast<int>(wParam))) return FALSE;
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
         return TRUE;
     case WM_CTLCOLORSTATIC:
@@ -574,6 +598,101 @@ std::string Win32Window::LoadString(int id) const {
             return text;
         }
     }
+}
+
+bool Win32Window::IsCommandInput(const MSG& message) const {
+    if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
+    switch (message.message) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+    case WM_XBUTTONDOWN: case WM_XBUTTONUP: case WM_XBUTTONDBLCLK:
+    case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR: case WM_DEADCHAR:
+    case BM_CLICK:
+        return true;
+    default:
+        // Alt+F4 (a system key) and clicks on the caption and its close box stay: the window
+        // can always be moved and closed.
+        return false;
+    }
+}
+
+void Win32Window::RequestClose() {
+    if (closeRequested_) return;
+    closeRequested_ = true;
+    dialog_.OnAbandonExchange();
+}
+
+void Win32Window::ShowWaitCursor(bool waiting) const {
+    if (waiting) {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        return;
+    }
+    // Back to the arrow at once if the pointer is over the window; the controls set their own
+    // at its next move.
+    POINT at{};
+    if (!GetCursorPos(&at)) return;
+    const HWND under = WindowFromPoint(at);
+    if (under == hwnd_ || IsChild(hwnd_, under)) SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+bool Win32Window::RunExchange(const std::string& status, const std::function<void()>& work) {
+    if (exchanging_) {
+        work();  // already inside one: the outer exchange's loop keeps the window live
+        return !closeRequested_;
+    }
+    exchanging_ = true;
+    closeRequested_ = false;
+    if (statusControl_) SetText(statusControl_, status);
+    // The first search runs while the dialog initialises: the window shows now, not after it.
+    if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNORMAL);
+    POINT at{};
+    if (GetCursorPos(&at) && (WindowFromPoint(at) == hwnd_ || IsChild(hwnd_, WindowFromPoint(at)))) {
+        ShowWaitCursor(true);
+    }
+
+    // The work runs on a worker; this thread keeps taking messages until the worker says it
+    // is done (the posted message wakes the loop).
+    std::atomic<bool> done{false};
+    std::exception_ptr failure;
+    const HWND window = hwnd_;
+    std::thread worker([&work, &done, &failure, window] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+        PostMessageA(window, WM_NULL, 0, 0);
+    });
+    bool quit = false;
+    WPARAM quitCode = 0;
+    MSG message;
+    while (!done) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == -1) continue;
+        if (got == 0) {
+            // The session is ending: give up the exchange, and leave the quit for the loop
+            // outside.
+            quit = true;
+            quitCode = message.wParam;
+            RequestClose();
+            continue;
+        }
+        if (IsCommandInput(message)) continue;
+        if (message.message == WM_MOUSEMOVE && PreTranslate(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    worker.join();
+    exchanging_ = false;
+    if (statusControl_) SetText(statusControl_, "");
+    ShowWaitCursor(false);
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    if (failure) std::rethrow_exception(failure);
+    if (!closeRequested_) return true;
+    dialog_.OnClose();
+    return false;
 }
 
 void Win32Window::AppendSystemMenuEntry(int command, const std::string& text) {

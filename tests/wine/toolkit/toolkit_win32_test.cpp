@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -44,6 +45,7 @@ public:
     std::function<void()> onInit;
     std::function<void(PaintContext&)> onPaint;
     std::function<bool(const InputMessage&)> onInput;
+    std::atomic<bool> abandoned{false};
     std::vector<std::string> events;
     std::vector<InputMessage> inputs;
 
@@ -82,6 +84,14 @@ public:
     void OnOK() override {
         events.push_back("ok");
         Dialog::OnOK();
+    }
+    void OnAbandonExchange() override {
+        events.push_back("abandon");
+        abandoned = true;
+    }
+    void OnClose() override {
+        events.push_back("close");
+        Dialog::OnClose();
     }
     bool PreTranslateMessage(const InputMessage& message) override {
         inputs.push_back(message);
@@ -313,6 +323,78 @@ TEST_F(Win32ToolkitTest, InputReachesPreTranslationFirstAndPostedClicksComeAfter
         Soon([&] { PostMessageA(plainProbe.control(IDC_EDIT), WM_KEYDOWN, VK_RETURN, 0); });
     };
     EXPECT_EQ(plainProbe.DoModal(), kIdOk);
+}
+
+TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputAndCanBeClosed) {
+    Probe probe;
+    bool firstOpen = false;
+    bool secondOpen = true;
+    DWORD worker = 0;
+    bool answered = false;
+    std::string statusDuring;
+    bool waitCursor = false;
+    int paints = 0;
+    bool repainted = false;
+    probe.onPaint = [&](PaintContext&) { ++paints; };
+    probe.onInit = [&] {
+        Soon([&] {
+            DialogWindow& w = probe.w();
+            w.SetStatusControl(IDC_LABEL);
+            const HWND window = probe.hwnd();
+            const HWND plain = probe.control(IDC_PLAIN);
+            const HWND edit = probe.control(IDC_EDIT);
+            const HWND label = probe.control(IDC_LABEL);
+            // On the window's thread while the work runs: the pointer over the window is the
+            // wait cursor, and the window repaints.
+            After(100, [&, window] {
+                SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                waitCursor = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
+                const int before = paints;
+                InvalidateRect(window, nullptr, TRUE);
+                UpdateWindow(window);
+                repainted = paints > before;
+            });
+            firstOpen = w.RunExchange("Talking to the device...", [&] {
+                worker = GetCurrentThreadId();
+                DWORD_PTR result = 0;
+                answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result) != 0;
+                char text[64] = {};
+                SendMessageTimeoutA(label, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 250,
+                                    &result);
+                statusDuring = text;
+                // A click, a posted click and Escape: all dropped, none waits for later.
+                PostMessageA(plain, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+                PostMessageA(plain, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+                PostMessageA(plain, BM_CLICK, 0, 0);
+                PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+                Sleep(300);
+            });
+            EXPECT_EQ(w.Text(IDC_LABEL), "");
+            EXPECT_FALSE(probe.Saw("command " + std::to_string(IDC_PLAIN) + "/0"));
+            // The close box in the middle of one: the work is told to give up, OnClose follows
+            // once it has ended.
+            secondOpen = w.RunExchange("Waiting...", [&] {
+                PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+                for (int waited = 0; !probe.abandoned && waited < 5000; waited += 5) Sleep(5);
+            });
+        });
+    };
+    EXPECT_EQ(probe.DoModal(), kIdCancel);
+    EXPECT_TRUE(firstOpen);
+    EXPECT_NE(worker, GetCurrentThreadId());
+    EXPECT_NE(worker, 0u);
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(statusDuring, "Talking to the device...");
+    EXPECT_TRUE(waitCursor);
+    EXPECT_TRUE(repainted);
+    EXPECT_FALSE(secondOpen);
+    EXPECT_TRUE(probe.abandoned);
+    const auto abandon = std::find(probe.events.begin(), probe.events.end(), "abandon");
+    const auto close = std::find(probe.events.begin(), probe.events.end(), "close");
+    ASSERT_NE(abandon, probe.events.end());
+    ASSERT_NE(close, probe.events.end());
+    EXPECT_LT(abandon, close);
+    EXPECT_EQ(std::count(probe.events.begin(), probe.events.end(), "close"), 1);
 }
 
 TEST_F(Win32ToolkitTest, PicturesAreDrawnOrTellWhyNot) {

@@ -18,6 +18,9 @@
 //   --selected     list-rows and items: print the selected indexes instead of the texts
 //   --force        click and click-row: also when the control, or its window, is hidden or
 //                  disabled (a user could not)
+//   --alt          key: with Alt held (a system key, as Alt+F4)
+//   --no-wait      input commands return once the input is taken, without waiting for the
+//                  exchange with the devices that it started
 //   --             the rest are the command and its operands (type 1016 -- --text--)
 //
 // Commands:
@@ -42,12 +45,19 @@
 //   no-messagebox            succeeds if no message box is open now
 //   dialog TITLE             waits for another dialog captioned TITLE: X Y W H (screen pixels)
 //   close-dialog TITLE       cancels that dialog and waits until it is gone
+//   wait-idle                waits until no exchange with the devices runs: the status line
+//                            (control 1050) is empty
+//   watch                    waits for an exchange to begin, then probes the window with
+//                            WM_NULL every 50 ms until the status line is empty again; prints
+//                            status=TEXT each time the line changes, then probes=N slowest=MS.
+//                            Fails as soon as a probe (or a read of the line) takes over 250 ms
 //
 // Texts are printed as the program holds them (the ANSI code page), with a line break written
 // as \n and a tab as \t, so that every result stays on its line.
 //
-// Commands that post input (click, click-row, select, key, syscommand) return once the
-// program has handled it, or is showing a modal box because of it; a program that stays busy
+// Commands that post input (click, click-row, select, key, syscommand), answer-messagebox and
+// close-dialog return once the program has handled it, or is showing a modal box because of it,
+// and no exchange with the devices runs any more (see wait-idle); a program that stays busy
 // longer than the timeout fails the command.
 //
 // Exit status: 0 done, 1 the window, control, row or box is not there (or did not answer in
@@ -83,15 +93,19 @@ struct BadUsage {
 
 constexpr const char* kUsage =
     "usage: vidudi-ui-driver [--title T] [--timeout S] [--pid P] [--dialog D] [--selected]\n"
-    "                        [--force] COMMAND [ARGS]\n"
+    "                        [--force] [--no-wait] [--alt] COMMAND [ARGS]\n"
     "commands: wait-window | wait-gone | list-rows ID | items ID | control ID | controls |\n"
     "          click ID | click-row ID ROW | select ID INDEX | type ID TEXT | ip ID A.B.C.D |\n"
     "          key ID VK | syscommand N | messagebox | answer-messagebox [BUTTON] |\n"
-    "          no-messagebox | dialog TITLE | close-dialog TITLE\n";
+    "          no-messagebox | dialog TITLE | close-dialog TITLE | wait-idle | watch\n";
 
 constexpr const char* kDialogClass = "#32770";
 // Windows gives a message box's text control this id; Wine does the same.
 constexpr int kMessageBoxTextId = 0xFFFF;
+// The main window's status line: what the program is doing with the devices, empty when idle.
+constexpr int kStatusLineId = 1050;
+// How long the window may take to answer a probe of `watch`.
+constexpr UINT kProbeLimitMs = 250;
 
 struct Options {
   std::string title = "Norvane Vidudi";
@@ -100,6 +114,8 @@ struct Options {
   DWORD pid = 0;
   bool selected = false;
   bool force = false;
+  bool no_wait = false;
+  bool alt = false;
   std::vector<std::string> words;  // the command and its operands
 };
 
@@ -156,6 +172,10 @@ Options parse_options(int argc, char** argv) {
       options.selected = true;
     } else if (word == "--force") {
       options.force = true;
+    } else if (word == "--no-wait") {
+      options.no_wait = true;
+    } else if (word == "--alt") {
+      options.alt = true;
     } else if (word == "--") {
       operands_only = true;
     } else if (word.size() > 2 && word.substr(0, 2) == "--") {
@@ -572,6 +592,34 @@ class Driver {
     return r;
   }
 
+  // ---- exchanges with the devices
+
+  // The status line's text; empty when the window (or its line) is gone. The program answers
+  // only when it takes messages, which it does not do between two exchanges of one command:
+  // an empty line is seen once the command has finished, or waits on a modal box or dialog.
+  std::string status_text() {
+    HWND line = GetDlgItem(find_main(), kStatusLineId);
+    if (!line) return {};
+    try {
+      return window_text(line);
+    } catch (const NotThere&) {
+      if (!IsWindow(line)) return {};
+      throw;
+    }
+  }
+
+  void wait_idle() {
+    std::string last;
+    if (!wait_for([&] { return (last = status_text()).empty(); })) {
+      throw NotThere{"the program was still busy (\"" + last + "\") after " + seconds_text()};
+    }
+  }
+
+  // After input: the exchange it may have started has ended.
+  void after_input() {
+    if (!options_.no_wait) wait_idle();
+  }
+
   // ---- commands
 
   int wait_window();
@@ -592,6 +640,7 @@ class Driver {
   int no_messagebox();
   int dialog(const std::string& title);
   int close_dialog(const std::string& title);
+  int watch();
 
   void click_at(HWND window, int x, int y);
   void wait_closed(HWND window, const std::string& what);
@@ -677,6 +726,7 @@ void Driver::click_at(HWND window, int x, int y) {
   post(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
   post(window, WM_LBUTTONUP, 0, point);
   settle(target(), 2);
+  after_input();
 }
 
 int Driver::click(int id) {
@@ -730,6 +780,7 @@ int Driver::select(int id, int index) {
   // Posted: the window's answer may be a modal message box.
   post(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   settle(target(), 1);
+  after_input();
   return kDone;
 }
 
@@ -779,16 +830,19 @@ int Driver::key(int id, int vk) {
   HWND window = id == 0 ? target() : control(id);
   auto scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
   LPARAM down = 1 | (scan << 16);
+  if (options_.alt) down |= LPARAM{1} << 29;  // the context bit: Alt is down
   LPARAM up = down | (LPARAM{1} << 30) | (LPARAM{1} << 31);
-  post(window, WM_KEYDOWN, static_cast<WPARAM>(vk), down);
-  post(window, WM_KEYUP, static_cast<WPARAM>(vk), up);
+  post(window, options_.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(vk), down);
+  post(window, options_.alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(vk), up);
   settle(target(), 2);
+  after_input();
   return kDone;
 }
 
 int Driver::syscommand(WPARAM command) {
   post(target(), WM_SYSCOMMAND, command, 0);
   settle(target(), 1);
+  after_input();
   return kDone;
 }
 
@@ -813,6 +867,7 @@ int Driver::answer_messagebox(int button) {
   }
   post(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
   wait_closed(box, "the message box");
+  after_input();
   return kDone;
 }
 
@@ -835,6 +890,54 @@ int Driver::close_dialog(const std::string& title) {
   HWND window = wait_dialog(title);
   post(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   wait_closed(window, "the dialog \"" + title + "\"");
+  after_input();
+  return kDone;
+}
+
+int Driver::watch() {
+  HWND line = GetDlgItem(find_main(), kStatusLineId);
+  if (!line) throw NotThere{"the window has no status line"};
+  double slowest = 0.0;
+  // Every question to the window is a probe: it must come back within the limit.
+  auto ask = [&](HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto start = Clock::now();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, kProbeLimitMs, &result)) {
+      if (!IsWindow(window)) throw NotThere{"the window went away"};
+      throw NotThere{"the window did not answer within " + std::to_string(kProbeLimitMs) + " ms"};
+    }
+    slowest = std::max(slowest, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    return static_cast<LRESULT>(result);
+  };
+  auto read_line = [&] {
+    char text[512] = {};
+    LRESULT got = ask(line, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return std::string(text, static_cast<size_t>(std::clamp<LRESULT>(got, 0, sizeof text - 1)));
+  };
+  auto until = deadline();
+  std::string status = read_line();
+  while (status.empty()) {
+    if (Clock::now() >= until) throw NotThere{"no exchange began within " + seconds_text()};
+    Sleep(20);
+    status = read_line();
+  }
+  print_line("status=" + one_line(status));
+  std::fflush(stdout);
+  int probes = 0;
+  while (!status.empty()) {
+    ask(find_main(), WM_NULL, 0, 0);
+    ++probes;
+    Sleep(50);
+    std::string now = read_line();
+    if (!now.empty() && now != status) {
+      print_line("status=" + one_line(now));
+      std::fflush(stdout);
+    }
+    status = now;
+  }
+  char summary[64];
+  std::snprintf(summary, sizeof summary, "probes=%d slowest=%.0f", probes, slowest);
+  print_line(summary);
   return kDone;
 }
 
@@ -883,6 +986,8 @@ int Driver::run() {
   if (command == "no-messagebox") return want(0), no_messagebox();
   if (command == "dialog") return want(1), dialog(w[1]);
   if (command == "close-dialog") return want(1), close_dialog(w[1]);
+  if (command == "wait-idle") return want(0), wait_idle(), kDone;
+  if (command == "watch") return want(0), watch();
   throw BadUsage{"unknown command " + command};
 }
 
