@@ -33,7 +33,7 @@ export VIDUDI_PACKAGE_REQUIRED=1
 echo "=== fuzz: reply_fuzzer, ${VIDUDI_FUZZ_SECONDS:-60} s"
 fuzz_work=$(mktemp -d)
 trap 'rm -rf "$fuzz_work"' EXIT
-build/fuzz/tests/fuzz/reply_fuzzer -max_total_time="${VIDUDI_FUZZ_SECONDS:-60}" -max_len=4200 \
+build/fuzz/tests/fuzz/reply_fuzzer -max_total_time="${VIDUDI_FUZZ_SECONDS:-60}" -max_len=70100 \
     -print_final_stats=1 "$fuzz_work" tests/fuzz/corpus 2>&1 | tail -n 12
 
 # The sanitizer build runs the tiers that exercise our own code on hostile input; its summary
