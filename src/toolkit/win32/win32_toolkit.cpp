@@ -10,6 +10,7 @@
 #include <atomic>
 #include <exception>
 #include <map>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -656,7 +657,7 @@ bool Win32Window::RunExchange(const std::string& status, const std::function<voi
     std::atomic<bool> done{false};
     std::exception_ptr failure;
     const HWND window = hwnd_;
-    std::thread worker([&work, &done, &failure, window] {
+    auto run = [&work, &done, &failure, window] {
         try {
             work();
         } catch (...) {
@@ -664,7 +665,15 @@ bool Win32Window::RunExchange(const std::string& status, const std::function<voi
         }
         done = true;
         PostMessageA(window, WM_NULL, 0, 0);
-    });
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(run);
+    } catch (const std::system_error&) {
+        // No thread to be had: the exchange runs here, and the window waits for it as it did
+        // before exchanges had a worker. Slower to answer, but nothing is lost.
+        run();
+    }
     bool quit = false;
     WPARAM quitCode = 0;
     MSG message;
@@ -684,7 +693,7 @@ bool Win32Window::RunExchange(const std::string& status, const std::function<voi
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    worker.join();
+    if (worker.joinable()) worker.join();
     exchanging_ = false;
     if (statusControl_) SetText(statusControl_, "");
     ShowWaitCursor(false);
