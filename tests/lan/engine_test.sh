@@ -1,7 +1,7 @@
 #!/bin/bash
-# How the protocol waits, over real sockets: one search window for six local addresses, every
-# one of 500 adapters on one segment listed, and request waits that only the clock ends while
-# another device sends a datagram every millisecond.
+# How the protocol waits, over real sockets: one search window for six and for 32 local
+# addresses, every one of 500 adapters on one segment listed, and request waits that only the
+# clock ends while another device sends a datagram every millisecond.
 #
 #   engine_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]
 #
@@ -60,6 +60,23 @@ echo "six local addresses, ten adapters: list took $wall s, $search s past start
 # start-up from above.
 within 1.0 99 "$wall" "listing on six addresses"
 within 0 1.35 "$search" "a search of six addresses past start-up"
+vlan_destroy
+
+# 32 local addresses, the most the table holds: one window still, and the adapter behind the
+# last one is found.
+lan_init_program "$@"
+for segment in $(seq 1 32); do
+    vlan_add_segment "$segment"
+    vlan_add_client_iface "$segment" >/dev/null
+done
+printf '[device]\nname = NAS-Last\naddress = 10.77.32.10\n' >"$WORK/last.ini"
+vlan_start_emulator 32 "$WORK/last.ini" "$WORK/last.log" || lan_fail "emulator did not start"
+wall=$(seconds "${RUN[@]}" list --json)
+[ "$(status)" = 0 ] && grep -q '"name":"NAS-Last"' "$WORK/out" || lan_fail "the adapter behind the 32nd address was not listed"
+search=$(awk -v w="$wall" -v s="$start_cost" 'BEGIN { printf "%.3f", w - s }')
+echo "32 local addresses: list took $wall s, $search s past start-up"
+within 1.0 99 "$wall" "listing on 32 addresses"
+within 0 1.35 "$search" "a search of 32 addresses past start-up"
 vlan_destroy
 
 # 500 adapters on one segment, answering both copies within 250 ms.

@@ -156,6 +156,8 @@ echo "installed: $(wc -l <"$WORK/installed.txt") files, the shortcut, the regist
 # --- started through its shortcut: the window, its images, the adapters
 in_lan wine start /unix "$shortcut" >"$WORK/start.log" 2>&1 || wine_fail "wine start of the shortcut failed"
 drv --timeout 60 wait-window >"$WORK/window.txt" || wine_fail "the window did not appear"
+# The window shows while its first search runs; the rows come when it ends.
+drv --timeout 60 wait-idle || wine_fail "the first search did not end"
 printf '%s\t%s\t%s\t%s\n' NAS-ONE 10.77.1.10 255.255.255.0 10.77.1.1 NAS-TWO 10.77.2.10 255.255.255.0 10.77.2.1 |
     sort >"$WORK/expected-rows.txt"
 drv list-rows 1000 | sort >"$WORK/rows.txt"
