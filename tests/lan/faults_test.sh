@@ -118,9 +118,4 @@ assert "10.77.1.19" not in sent
 assert len(sent["10.77.1.17"]) == 1
 PY
 
-# The table form copes with the same replies.
-lan_vidudi "$WORK/list.txt" list
-lan_check table "$WORK/list.txt" >/dev/null
-[ "$(($(wc -l <"$WORK/list.txt") - 1))" = 7 ] || lan_fail "the table does not have 7 rows"
-
 lan_pass

@@ -1,5 +1,7 @@
-// The request catalogue on the simulated LAN: success paths, the exact cost of a failing wait,
-// and what the device table and buffers look like afterwards.
+// The request catalogue on the simulated LAN: the exact cost of a failing wait, replies that are
+// not ours, and what the device table and buffers look like afterwards. What the queries and
+// settings bring back from a device is checked through the window (settings_test.cpp) and the
+// command line (tests/lan/commands_test.sh).
 #include <gtest/gtest.h>
 
 #include "protocol/discovery.h"
@@ -62,34 +64,6 @@ protected:
 
     SimulatedLan lan;
 };
-
-TEST_F(RequestsTest, QueriesReadTheDevicesValues) {
-    auto config = Adapter("NAS-1", "10.77.1.10");
-    config.shares = {"public", "music", "public", "Fotó"};
-    config.workGroup = "OFFICE";
-    config.adminPassword = "s3cret";
-    AttachDevice(lan, 1, config);
-    Choose("10.77.1.10");
-
-    std::string trace;
-    static std::string* sink;
-    sink = &trace;
-    SetTraceSink([](const char* line) { *sink += line; });
-    EXPECT_EQ(GetWorkGroup(), 1);
-    SetTraceSink(nullptr);
-    EXPECT_STREQ(g_szWorkGroup, "OFFICE");
-    EXPECT_EQ(trace, "workgroup=OFFICE\n");
-
-    EXPECT_EQ(GetShareList(), 1);
-    ASSERT_EQ(ShareList.count, 3u);
-    EXPECT_STREQ(ShareList.head->name, "public");
-    EXPECT_STREQ(ShareList.tail->name, "Fotó");
-
-    CopyText(g_szLoginUser, "admin");
-    EXPECT_EQ(VerifyAdminPassword(), 0);  // refused
-    CopyText(g_szLoginPassword, "s3cret");
-    EXPECT_NE(VerifyAdminPassword(), 0);
-}
 
 TEST_F(RequestsTest, FailedWaitsCostTheirNominalCycles) {
     auto config = Adapter("NAS-1", "10.77.1.10");
@@ -155,20 +129,6 @@ TEST_F(RequestsTest, GetShareListForADeviceThatLeftIsEmpty) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ShareList.count, 0u);
     EXPECT_EQ(lan.sent().size(), sentBefore);
-}
-
-TEST_F(RequestsTest, EnableDhcpFollowsTheDeviceToItsNewAddress) {
-    auto config = Adapter("NAS-1", "10.77.1.10");
-    config.dhcpAddress = "10.77.1.50";
-    AttachDevice(lan, 1, config);
-    Choose("10.77.1.10");
-    EXPECT_EQ(EnableDhcp(), 1);
-    EXPECT_STREQ(g_szTargetIP, "10.77.1.50");
-    EXPECT_STREQ(DeviceList.head->address, "10.77.1.50");
-    EXPECT_EQ(DeviceList.head->id[9], 50);
-    EXPECT_STREQ(DeviceList.head->netmask, "255.255.255.0");
-    // Requests now reach the device at its new address.
-    EXPECT_EQ(GetWorkGroup(), 1);
 }
 
 TEST_F(RequestsTest, StaticAddressWaitsForTheReplyFromTheNewAddress) {

@@ -1,4 +1,4 @@
-// Request builders against the wire layout, byte for byte, and the bounded reply readers.
+// A request builder against the wire layout, byte for byte, and the bounded reply readers.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -50,61 +50,13 @@ protected:
     }
 };
 
-TEST_F(PacketTest, DiscoveryRequestIsOpAndTagOnly) {
-    Bytes expected = {1, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0, 0, 0, 0};
-    EXPECT_EQ(Build(BuildDiscoveryRequest), expected);
-}
-
-TEST_F(PacketTest, QueriesWithoutPayloadAre28Bytes) {
-    EXPECT_EQ(Build(BuildShareListRequest), Addressed(3, 3, 28));
-    EXPECT_EQ(Build(BuildWorkGroupRequest), Addressed(3, 6, 28));
-}
-
-TEST_F(PacketTest, PasswordCheckCarriesUserSeparatorAndPassword) {
-    CopyText(g_szLoginUser, "admin");
-    Bytes expected = Addressed(3, 4, 35);
-    expected[24] = 7;
-    Put(expected, 28, "admin\x55\xAA");
-    EXPECT_EQ(Build(BuildVerifyAdminPasswordRequest), expected);
-
-    CopyText(g_szLoginPassword, "s3cret");
-    expected = Addressed(3, 4, 41);
-    expected[24] = 13;
-    Put(expected, 28, "admin\x55\xAAs3cret");
-    EXPECT_EQ(Build(BuildVerifyAdminPasswordRequest), expected);
-}
-
-TEST_F(PacketTest, DhcpOrderIs60BytesWithNoAddressFields) {
-    // Whatever the address buffers hold, the DHCP order leaves bytes 22 to 59 zero.
-    CopyText(g_szNewNetmask, "255.255.255.0");
-    CopyText(g_szNewGateway, "192.168.0.1");
-    EXPECT_EQ(Build(BuildDhcpRequest), Addressed(5, 2, 60));
-}
-
-TEST_F(PacketTest, StaticAddressCarriesNetmaskGatewayAndAddress) {
-    CopyText(g_szNewIP, "192.168.0.25");
-    CopyText(g_szNewNetmask, "255.255.255.0");
-    CopyText(g_szNewGateway, "192.168.0.1");
-    Bytes expected = Addressed(5, 1, 72);
-    Put(expected, 24, "255.255.255.0");
-    Put(expected, 40, "192.168.0.1");
-    expected[56] = 12;
-    Put(expected, 60, "192.168.0.25");
-    EXPECT_EQ(Build(BuildStaticAddressRequest), expected);
-}
-
-TEST_F(PacketTest, NameSettingsCarryTheCurrentAddressFields) {
-    CopyText(g_szHostName, "NAS-1_a");
-    Bytes expected = Addressed(5, 5, 67);
-    expected[56] = 7;
-    Put(expected, 60, "NAS-1_a");
-    EXPECT_EQ(Build(BuildHostNameRequest), expected);
-
-    // After an address change the fields still hold its netmask and gateway; they ride along.
+// The lan tier checks every request as the adapter received it (request_log.py: length, ids,
+// fields, payload, zero padding); here the edge the commands there do not reach.
+TEST_F(PacketTest, AWorkGroupFillingItsBufferRidesWithTheCurrentAddressFields) {
     CopyText(g_szNewNetmask, "255.255.0.0");
     CopyText(g_szNewGateway, "10.0.0.1");
     CopyText(g_szWorkGroup, "123456789012345678901234567890ABCDE");  // 35 characters, full buffer
-    expected = Addressed(5, 7, 95);
+    Bytes expected = Addressed(5, 7, 95);
     Put(expected, 24, "255.255.0.0");
     Put(expected, 40, "10.0.0.1");
     expected[56] = 35;

@@ -31,13 +31,9 @@ gui_begin() {
     trap gui__on_exit EXIT
 }
 
-# Scripts may add their own cleanup here; it runs while the wineserver is still up.
-gui_cleanup() { :; }
-
 gui__on_exit() {
     local status=$? log
     [ -n "$GUI_APP_PID" ] && kill "$GUI_APP_PID" 2>/dev/null
-    [ -n "$WINE_SERVER_PID" ] && gui_cleanup
     wine_server_stop
     wine_stop_xvfb
     if [ "$status" -ne 0 ]; then
