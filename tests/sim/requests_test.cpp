@@ -170,11 +170,15 @@ TEST_F(RequestsTest, OnlyTheClockEndsAWaitWhateverElseArrives) {
     auto device = AttachDevice(lan, 1, config);
     Choose("10.77.1.10");
     int result = 0;
-    // A prompt reply is taken when it arrives.
+    // A prompt reply is taken when it arrives, and traced.
     device->config().faults.replyDelayMs = 2;
+    static std::string trace;
+    SetTraceSink([](const char* line) { trace += line; });
     EXPECT_EQ(Timed(GetWorkGroup, result), 2);
+    SetTraceSink(nullptr);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(std::string(g_szWorkGroup), std::string(35, 'W'));
+    EXPECT_EQ(trace, "workgroup=" + std::string(35, 'W') + "\n");
 
     // A datagram of another op every millisecond, for ever: a reply at 0.8 s behind it is
     // taken at 0.8 s, one at 1.6 s is too late for an 11-cycle wait, and failed waits cost
