@@ -247,6 +247,9 @@ void CVidudiDlg::OnRefresh() {
     }
     Item(IDC_REFRESH).Enable(true);
     DrawSkinImage(IDC_REFRESH, false);
+    // The repaint asked for when the section was shown has run while the window waited; ask
+    // again, so that the current section's face is drawn over the normal one, as it always was.
+    window().Invalidate(0);
 
     config::FillDeviceRows(window());
     m_bDeviceChosen = false;
