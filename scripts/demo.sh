@@ -83,7 +83,7 @@ for segment in 1 2; do
 done
 
 echo
-echo "=== vidudi list   (in the client namespace; about one second per local address)"
+echo "=== vidudi list   (in the client namespace; one search of every local address at once, about one second)"
 vlan_client_exec "$VIDUDI" list
 status=$?
 echo

@@ -303,7 +303,7 @@ int RunOpen(const Arguments& arguments) {
 
 const char kDeviceArgument[] =
     "DEVICE is the adapter's current IPv4 address, or its name when no other adapter has it.\n"
-    "Each command first searches every local address (about a second each).\n";
+    "Each command first searches every local address (about a second in all).\n";
 
 const char kLoginNote[] =
     "The adapter is asked to accept the administrator \"admin\" with an empty password; when it\n"
@@ -317,7 +317,7 @@ const std::vector<Command>& Commands() {
     static const std::string loginHelp = kLoginNote;
     static const std::string listHelp =
         "Usage: " VIDUDI_CLI_PROGRAM " list [--json]\n\n"
-        "Searches every local IPv4 address for adapters (about one second per address) and prints\n"
+        "Searches every local IPv4 address at once for adapters (about one second) and prints\n"
         "name, address, netmask, gateway, DHCP state and the local address each one answered on.\n\n"
         "  --json    print {\"devices\":[...]} instead of a table\n";
     static const std::string workGroupHelp =
