@@ -131,18 +131,6 @@ TEST_F(DiscoveryTest, EachDeviceIsListedOnceWithTheLowerIface) {
     EXPECT_STREQ(DeviceList.head->name, "NAS-1");
 }
 
-TEST_F(DiscoveryTest, TwoDevicesReportingOneAddressGiveTheFirstToAnswer) {
-    lan.AddLocalAddress("10.77.1.2", 1);
-    auto late = Adapter("late", "10.77.1.10");
-    late.faults.replyDelayMs = 30;
-    AttachDevice(lan, 1, late);
-    AttachDevice(lan, 1, Adapter("early", "10.77.1.10"));
-    ASSERT_TRUE(StartNetwork());
-    Search();
-    ASSERT_EQ(DeviceList.count, 1u);
-    EXPECT_STREQ(DeviceList.head->name, "early");
-}
-
 TEST_F(DiscoveryTest, ExtendedRepliesPassTheTypeCodeFilter) {
     lan.AddLocalAddress("10.77.1.2", 1);
     auto refused = Adapter("six-seven", "10.77.1.10");

@@ -99,9 +99,6 @@ TEST_F(DriveControlsTest, ConnectedLettersKeepTheirShareAndTheHighestFreeLetterI
     fake.connections.SetConnection("Z:", "\\\\192.168.0.25\\HDD_1");
     WithControls([&](HeadlessDialog& window) {
         FillCombo(window);
-        // A provider's name the program cannot split leaves the letter as it was shown.
-        fake.connections.SetConnection("Z:", "NetWare/SYS");
-        FillCombo(window);
         EXPECT_EQ(window.ComboItem(IDC_DRIVE_LETTER, 0), "Z: \\\\192.168.0.25\\HDD_1");
 
         // Every offered letter in use: nothing selected.

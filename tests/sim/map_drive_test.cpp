@@ -62,16 +62,6 @@ protected:
     std::deque<std::function<void()>> queued;
 };
 
-TEST_F(MapDriveTest, LettersOfferedAreTheFreeOnesFromZDown) {
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
-        ASSERT_EQ(window.ComboCount(IDC_DRIVE_LETTER), 21);  // Z: to F:
-        EXPECT_EQ(window.ComboItem(IDC_DRIVE_LETTER, 0), "Z:");
-        EXPECT_EQ(window.ComboItem(IDC_DRIVE_LETTER, 20), "F:");
-        EXPECT_EQ(window.ComboSelection(IDC_DRIVE_LETTER), 0);
-        window.Click(IDC_EXIT);
-    });
-}
-
 TEST_F(MapDriveTest, AMountedShareShowsItsLetterAndUnmountFreesIt) {
     fake.version.record = platform::VersionRecord{2, 5, 1, 2600};  // Windows XP
     RunProgram([&](Window& window, ui::CVidudiDlg&) {

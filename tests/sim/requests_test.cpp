@@ -66,24 +66,15 @@ protected:
 };
 
 TEST_F(RequestsTest, FailedWaitsCostTheirNominalCycles) {
-    auto config = Adapter("NAS-1", "10.77.1.10");
-    AttachDevice(lan, 1, config);
+    AttachDevice(lan, 1, Adapter("NAS-1", "10.77.1.10"));
     Choose("10.77.1.10");
-    // From now on the device is silent: it does not answer requests for another address.
+    // From now on the device is silent: it does not answer requests for another address. The
+    // waits OnlyTheClockEndsAWaitWhateverElseArrives does not time: 11 or 101 cycles.
     DeviceList.head->id[9] = 99;
     int result = -1;
-    // 11, 21 or 101 wait cycles from the send; a flush of an empty socket costs nothing.
     EXPECT_EQ(Timed(VerifyAdminPassword, result), 1110);
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(Timed(GetWorkGroup, result), 1110);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Timed(GetShareList, result), 2210);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Timed(SetHostName, result), 1110);
     EXPECT_EQ(Timed(SetWorkGroup, result), 1110);
-    CopyText(g_szNewIP, "10.77.1.20");
-    EXPECT_EQ(Timed(SetStaticAddress, result), 11010);
-    EXPECT_EQ(result, 0);
     EXPECT_EQ(Timed(EnableDhcp, result), 11010);
     EXPECT_EQ(result, 0);
     EXPECT_STREQ(g_szTargetIP, "10.77.1.10");  // nothing changed

@@ -152,10 +152,8 @@ TEST_F(SettingsTest, InputIsCheckedBeforeAnythingIsSent) {
         window.TypeAddress(IDC_IP_ADDRESS, "10.0.0.5");
         window.Click(IDC_MODIFY_IP);
         window.Click(IDC_DEVICE_SETTING);
-        for (const char* name : {"1NAS", "nas.local", "a b"}) {
-            window.TypeText(IDC_HOST_NAME, name);
-            window.Click(IDC_MODIFY_DEVICE);
-        }
+        window.TypeText(IDC_HOST_NAME, "nas.local");  // one of the name rules of name_rules_test
+        window.Click(IDC_MODIFY_DEVICE);
         window.TypeText(IDC_HOST_NAME, "");
         window.TypeText(IDC_WORK_GROUP, "");
         window.Click(IDC_MODIFY_DEVICE);
@@ -173,11 +171,9 @@ TEST_F(SettingsTest, InputIsCheckedBeforeAnythingIsSent) {
                    MessageIcon::Information},
                   {IDD_VIDUDI_DIALOG, "You enter incorrect TCP/IP configuration. Please try again.", "Error",
                    MessageIcon::Error},
-                  {IDD_VIDUDI_DIALOG, "The host name must begin with a letter.", "Error", MessageIcon::Warning},
                   {IDD_VIDUDI_DIALOG,
                    "The host name can not include the following characters:\\ /:*?\"< >|.;+=~'[ ]{} @ # ()!'^$% & ,",
                    "Error", MessageIcon::Warning},
-                  {IDD_VIDUDI_DIALOG, "The host name can not contain space.", "Error", MessageIcon::Warning},
                   {IDD_VIDUDI_DIALOG, "Please input host name.", "Warning", MessageIcon::Warning},
               }));
 }
@@ -191,17 +187,13 @@ TEST_F(SettingsTest, StaticAddressThenDhcpWithoutALoginDialog) {
         window.TypeAddress(IDC_IP_ADDRESS, "10.77.1.20");
         window.Click(IDC_MODIFY_IP);
         EXPECT_EQ(openDevice->address(), "10.77.1.20");
-        EXPECT_STREQ(g_szTargetIP, "10.77.1.20");
-        int row = RowOf(window, "10.77.1.20");
-        ASSERT_GE(row, 0);
-        EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
         EXPECT_EQ(window.ListItemCount(IDC_SHARE_LIST), 2);
-        EXPECT_STREQ(g_szSelectedIP, "10.77.1.20");
+        EXPECT_STREQ(g_szSelectedIP, "10.77.1.20");  // where Map Drive and Configuration go now
 
         window.ChooseComboItem(IDC_DHCP, 1);  // "Enable"
         EXPECT_FALSE(window.IsEnabled(IDC_IP_ADDRESS));
         window.Click(IDC_MODIFY_IP);
-        row = RowOf(window, "10.77.1.60");
+        const int row = RowOf(window, "10.77.1.60");
         ASSERT_GE(row, 0);
         EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
         EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));

@@ -111,6 +111,12 @@ protected:
         UseBackend(nullptr);
     }
 
+    // Runs `probe` with `body` as the first work of its modal loop; returns the dialog's result.
+    static int RunSoon(Probe& probe, std::function<void()> body) {
+        probe.onInit = [body = std::move(body)] { Soon(body); };
+        return probe.DoModal();
+    }
+
     Win32Toolkit toolkit_;
 };
 
@@ -282,22 +288,19 @@ TEST_F(Win32ToolkitTest, InputReachesPreTranslationFirstAndPostedClicksComeAfter
     // Return is swallowed, as the main window does; Escape then cancels.
     probe.onInput = [](const InputMessage& m) { return m.kind == InputMessage::Kind::KeyDown && m.wParam == VK_RETURN; };
     POINT buttonOrigin{};
-    probe.onInit = [&] {
-        Soon([&] {
-            probe.w().Enable(IDC_SKINNED, false);
-            probe.w().PostClick(IDC_SKINNED);  // disabled by the time it is handled: nothing
-            probe.w().PostClick(IDC_PLAIN);
-            probe.events.push_back("handler done");
-            const HWND edit = probe.control(IDC_EDIT);
-            const HWND plain = probe.control(IDC_PLAIN);
-            ClientToScreen(plain, &buttonOrigin);
-            PostMessageA(edit, WM_KEYDOWN, 'A', 0);
-            PostMessageA(plain, WM_MOUSEMOVE, 0, MAKELPARAM(3, 4));
-            PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);  // would be OK without the dialog's rule
-            Soon([edit] { PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0); });
-        });
-    };
-    EXPECT_EQ(probe.DoModal(), kIdCancel);
+    EXPECT_EQ(RunSoon(probe, [&] {
+        probe.w().Enable(IDC_SKINNED, false);
+        probe.w().PostClick(IDC_SKINNED);  // disabled by the time it is handled: nothing
+        probe.w().PostClick(IDC_PLAIN);
+        probe.events.push_back("handler done");
+        const HWND edit = probe.control(IDC_EDIT);
+        const HWND plain = probe.control(IDC_PLAIN);
+        ClientToScreen(plain, &buttonOrigin);
+        PostMessageA(edit, WM_KEYDOWN, 'A', 0);
+        PostMessageA(plain, WM_MOUSEMOVE, 0, MAKELPARAM(3, 4));
+        PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);  // would be OK without the dialog's rule
+        Soon([edit] { PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0); });
+    }), kIdCancel);
 
     const auto done = std::find(probe.events.begin(), probe.events.end(), "handler done");
     const auto clicked = std::find(probe.events.begin(), probe.events.end(), "command " + std::to_string(IDC_PLAIN) + "/0");
@@ -319,10 +322,8 @@ TEST_F(Win32ToolkitTest, InputReachesPreTranslationFirstAndPostedClicksComeAfter
 
     // Without the rule, Return is the default button.
     Probe plainProbe;
-    plainProbe.onInit = [&] {
-        Soon([&] { PostMessageA(plainProbe.control(IDC_EDIT), WM_KEYDOWN, VK_RETURN, 0); });
-    };
-    EXPECT_EQ(plainProbe.DoModal(), kIdOk);
+    EXPECT_EQ(RunSoon(plainProbe, [&] { PostMessageA(plainProbe.control(IDC_EDIT), WM_KEYDOWN, VK_RETURN, 0); }),
+              kIdOk);
 }
 
 TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputAndCanBeClosed) {
@@ -336,50 +337,47 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
     int paints = 0;
     bool repainted = false;
     probe.onPaint = [&](PaintContext&) { ++paints; };
-    probe.onInit = [&] {
-        Soon([&] {
-            DialogWindow& w = probe.w();
-            w.SetStatusControl(IDC_LABEL);
-            const HWND window = probe.hwnd();
-            const HWND plain = probe.control(IDC_PLAIN);
-            const HWND edit = probe.control(IDC_EDIT);
-            const HWND label = probe.control(IDC_LABEL);
-            // On the window's thread while the work runs: the pointer over the window is the
-            // wait cursor, and the window repaints.
-            After(100, [&, window] {
-                SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-                waitCursor = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
-                const int before = paints;
-                InvalidateRect(window, nullptr, TRUE);
-                UpdateWindow(window);
-                repainted = paints > before;
-            });
-            firstOpen = w.RunExchange("Talking to the device...", [&] {
-                worker = GetCurrentThreadId();
-                DWORD_PTR result = 0;
-                answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result) != 0;
-                char text[64] = {};
-                SendMessageTimeoutA(label, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 250,
-                                    &result);
-                statusDuring = text;
-                // A click, a posted click and Escape: all dropped, none waits for later.
-                PostMessageA(plain, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-                PostMessageA(plain, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-                PostMessageA(plain, BM_CLICK, 0, 0);
-                PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
-                Sleep(300);
-            });
-            EXPECT_EQ(w.Text(IDC_LABEL), "");
-            EXPECT_FALSE(probe.Saw("command " + std::to_string(IDC_PLAIN) + "/0"));
-            // The close box in the middle of one: the work is told to give up, OnClose follows
-            // once it has ended.
-            secondOpen = w.RunExchange("Waiting...", [&] {
-                PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-                for (int waited = 0; !probe.abandoned && waited < 5000; waited += 5) Sleep(5);
-            });
+    EXPECT_EQ(RunSoon(probe, [&] {
+        DialogWindow& w = probe.w();
+        w.SetStatusControl(IDC_LABEL);
+        const HWND window = probe.hwnd();
+        const HWND plain = probe.control(IDC_PLAIN);
+        const HWND edit = probe.control(IDC_EDIT);
+        const HWND label = probe.control(IDC_LABEL);
+        // On the window's thread while the work runs: the pointer over the window is the
+        // wait cursor, and the window repaints.
+        After(100, [&, window] {
+            SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            waitCursor = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
+            const int before = paints;
+            InvalidateRect(window, nullptr, TRUE);
+            UpdateWindow(window);
+            repainted = paints > before;
         });
-    };
-    EXPECT_EQ(probe.DoModal(), kIdCancel);
+        firstOpen = w.RunExchange("Talking to the device...", [&] {
+            worker = GetCurrentThreadId();
+            DWORD_PTR result = 0;
+            answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result) != 0;
+            char text[64] = {};
+            SendMessageTimeoutA(label, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 250,
+                                &result);
+            statusDuring = text;
+            // A click, a posted click and Escape: all dropped, none waits for later.
+            PostMessageA(plain, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+            PostMessageA(plain, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+            PostMessageA(plain, BM_CLICK, 0, 0);
+            PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+            Sleep(300);
+        });
+        EXPECT_EQ(w.Text(IDC_LABEL), "");
+        EXPECT_FALSE(probe.Saw("command " + std::to_string(IDC_PLAIN) + "/0"));
+        // The close box in the middle of one: the work is told to give up, OnClose follows
+        // once it has ended.
+        secondOpen = w.RunExchange("Waiting...", [&] {
+            PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            for (int waited = 0; !probe.abandoned && waited < 5000; waited += 5) Sleep(5);
+        });
+    }), kIdCancel);
     EXPECT_TRUE(firstOpen);
     EXPECT_NE(worker, GetCurrentThreadId());
     EXPECT_NE(worker, 0u);
@@ -414,52 +412,46 @@ TEST_F(Win32ToolkitTest, PicturesAreDrawnOrTellWhyNot) {
         outcomes = {paint.DrawPictureFile(missing), paint.DrawPictureFile(empty), paint.DrawPictureFile(text),
                     paint.DrawPictureFile(red)};
     };
-    probe.onInit = [&] {
-        Soon([&] {
-            const HWND dialog = probe.hwnd();
-            EXPECT_EQ(outcomes, (std::vector<PictureOutcome>{PictureOutcome::CannotOpen, PictureOutcome::EmptyFile,
-                                                             PictureOutcome::CannotLoad, PictureOutcome::Drawn}));
-            // The picture fills the client area, children aside.
-            RECT client;
-            GetClientRect(dialog, &client);
-            EXPECT_EQ(PixelOf(dialog, 2, client.bottom - 3), RGB(255, 0, 0));
-            EXPECT_EQ(PixelOf(dialog, client.right / 2, client.bottom / 2), RGB(255, 0, 0));
+    EXPECT_EQ(RunSoon(probe, [&] {
+        const HWND dialog = probe.hwnd();
+        EXPECT_EQ(outcomes, (std::vector<PictureOutcome>{PictureOutcome::CannotOpen, PictureOutcome::EmptyFile,
+                                                         PictureOutcome::CannotLoad, PictureOutcome::Drawn}));
+        // The picture fills the client area, children aside.
+        RECT client;
+        GetClientRect(dialog, &client);
+        EXPECT_EQ(PixelOf(dialog, 2, client.bottom - 3), RGB(255, 0, 0));
+        EXPECT_EQ(PixelOf(dialog, client.right / 2, client.bottom / 2), RGB(255, 0, 0));
 
-            const HWND button = probe.control(IDC_SKINNED);
-            EXPECT_FALSE(probe.w().DrawBitmapFile(IDC_SKINNED, missing));
-            EXPECT_TRUE(probe.w().DrawBitmapFile(IDC_SKINNED, green));
-            EXPECT_EQ(PixelOf(button, 1, 1), RGB(0, 255, 0));
-            // Unstretched: past the 8 x 8 image nothing green.
-            EXPECT_NE(PixelOf(button, 12, 12), RGB(0, 255, 0));
-            // The drawing validated the button, so no pending paint of its own wipes it.
-            EXPECT_FALSE(GetUpdateRect(button, nullptr, FALSE));
-            probe.EndDialog(kIdOk);
-        });
-    };
-    EXPECT_EQ(probe.DoModal(), kIdOk);
+        const HWND button = probe.control(IDC_SKINNED);
+        EXPECT_FALSE(probe.w().DrawBitmapFile(IDC_SKINNED, missing));
+        EXPECT_TRUE(probe.w().DrawBitmapFile(IDC_SKINNED, green));
+        EXPECT_EQ(PixelOf(button, 1, 1), RGB(0, 255, 0));
+        // Unstretched: past the 8 x 8 image nothing green.
+        EXPECT_NE(PixelOf(button, 12, 12), RGB(0, 255, 0));
+        // The drawing validated the button, so no pending paint of its own wipes it.
+        EXPECT_FALSE(GetUpdateRect(button, nullptr, FALSE));
+        probe.EndDialog(kIdOk);
+    }), kIdOk);
     for (const auto& path : {red, green, text, empty}) DeleteFileA(path.c_str());
 }
 
 TEST_F(Win32ToolkitTest, ChildDialogDisablesItsOwnerWhileItRuns) {
     Probe parent;
-    parent.onInit = [&] {
-        Soon([&] {
-            // Given the owner, or taking the running dialog as its owner.
-            for (Dialog* owner : {static_cast<Dialog*>(&parent), static_cast<Dialog*>(nullptr)}) {
-                Probe child(IDD_CHILD);
-                child.onInit = [&] {
-                    EXPECT_EQ(GetWindow(child.hwnd(), GW_OWNER), parent.hwnd());
-                    EXPECT_FALSE(IsWindowEnabled(parent.hwnd()));
-                    Soon([&] { child.EndDialog(5); });
-                };
-                EXPECT_EQ(child.DoModal(owner), 5);
-                EXPECT_TRUE(IsWindowEnabled(parent.hwnd()));
-                EXPECT_TRUE(parent.IsOpen());
-            }
-            parent.EndDialog(kIdOk);
-        });
-    };
-    EXPECT_EQ(parent.DoModal(), kIdOk);
+    EXPECT_EQ(RunSoon(parent, [&] {
+        // Given the owner, or taking the running dialog as its owner.
+        for (Dialog* owner : {static_cast<Dialog*>(&parent), static_cast<Dialog*>(nullptr)}) {
+            Probe child(IDD_CHILD);
+            child.onInit = [&] {
+                EXPECT_EQ(GetWindow(child.hwnd(), GW_OWNER), parent.hwnd());
+                EXPECT_FALSE(IsWindowEnabled(parent.hwnd()));
+                Soon([&] { child.EndDialog(5); });
+            };
+            EXPECT_EQ(child.DoModal(owner), 5);
+            EXPECT_TRUE(IsWindowEnabled(parent.hwnd()));
+            EXPECT_TRUE(parent.IsOpen());
+        }
+        parent.EndDialog(kIdOk);
+    }), kIdOk);
 }
 
 // What the message box owned by `owner` showed; it is answered with OK.
@@ -493,25 +485,22 @@ void AnswerBoxOf(HWND owner, SeenBox& seen) {
 
 TEST_F(Win32ToolkitTest, MessageBoxesAreOwnedByTheDialogAndShowTheirIcon) {
     Probe probe;
-    probe.onInit = [&] {
-        Soon([&] {
-            const std::pair<MessageIcon, LPCSTR> kinds[] = {
-                {MessageIcon::Information, IDI_INFORMATION},
-                {MessageIcon::Warning, IDI_WARNING},
-                {MessageIcon::Error, IDI_ERROR},
-            };
-            for (const auto& [icon, systemIcon] : kinds) {
-                SeenBox seen;
-                AnswerBoxOf(probe.hwnd(), seen);
-                EXPECT_EQ(probe.w().MessageBox("Successfully   modified.", "Confirm", icon), kIdOk);
-                EXPECT_EQ(seen.text, "Successfully   modified.");
-                EXPECT_EQ(seen.caption, "Confirm");
-                EXPECT_EQ(seen.icon, LoadIconA(nullptr, systemIcon)) << static_cast<int>(icon);
-            }
-            probe.EndDialog(kIdOk);
-        });
-    };
-    EXPECT_EQ(probe.DoModal(), kIdOk);
+    EXPECT_EQ(RunSoon(probe, [&] {
+        const std::pair<MessageIcon, LPCSTR> kinds[] = {
+            {MessageIcon::Information, IDI_INFORMATION},
+            {MessageIcon::Warning, IDI_WARNING},
+            {MessageIcon::Error, IDI_ERROR},
+        };
+        for (const auto& [icon, systemIcon] : kinds) {
+            SeenBox seen;
+            AnswerBoxOf(probe.hwnd(), seen);
+            EXPECT_EQ(probe.w().MessageBox("Successfully   modified.", "Confirm", icon), kIdOk);
+            EXPECT_EQ(seen.text, "Successfully   modified.");
+            EXPECT_EQ(seen.caption, "Confirm");
+            EXPECT_EQ(seen.icon, LoadIconA(nullptr, systemIcon)) << static_cast<int>(icon);
+        }
+        probe.EndDialog(kIdOk);
+    }), kIdOk);
 }
 
 }  // namespace
