@@ -64,8 +64,6 @@ std::vector<std::string> ShareNames() {
     return names;
 }
 
-
-
 const Command& Find(const char* name) {
     for (const Command& command : Commands()) {
         if (std::strcmp(command.name, name) == 0) return command;
@@ -73,17 +71,23 @@ const Command& Find(const char* name) {
     return Commands().front();
 }
 
+// What a command about one adapter holds while it runs.
+struct AdapterCommand {
+    Parsed parsed;
+    NetworkSession session;
+    const DeviceEntry* device = nullptr;
+};
+
 // Parses the arguments, brings the network up, finds the adapter: what every command but list
 // does first. Returns -1 to go on.
-int Begin(const char* name, const Arguments& arguments, std::size_t expected, Parsed& parsed,
-          NetworkSession& session, const DeviceEntry** device,
+int Begin(const char* name, const Arguments& arguments, std::size_t expected, AdapterCommand& c,
           const std::function<int(const Parsed&)>& validate = {}) {
-    if (int status = ParseArguments(arguments, Find(name), expected, parsed); status >= 0) return status;
+    if (int status = ParseArguments(arguments, Find(name), expected, c.parsed); status >= 0) return status;
     if (validate) {
-        if (int status = validate(parsed); status >= 0) return status;
+        if (int status = validate(c.parsed); status >= 0) return status;
     }
-    if (!session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
-    if (int status = ChooseDevice(parsed.positional[0], device); status != kExitOk) return status;
+    if (!c.session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
+    if (int status = ChooseDevice(c.parsed.positional[0], &c.device); status != kExitOk) return status;
     return -1;
 }
 
@@ -115,25 +119,21 @@ int RunList(const Arguments& arguments) {
 }
 
 int RunWorkGroup(const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
-    if (int status = Begin("workgroup", arguments, 1, parsed, session, &device); status >= 0) return status;
+    AdapterCommand c;
+    if (int status = Begin("workgroup", arguments, 1, c); status >= 0) return status;
     CopyText(g_szWorkGroup, "");
-    if (!GetWorkGroup()) return Fail(kExitFailed, Describe(*device) + " did not answer");
-    Print(parsed.json ? JsonLine({{"address", device->address}, {"workGroup", g_szWorkGroup}})
+    if (!GetWorkGroup()) return Fail(kExitFailed, Describe(*c.device) + " did not answer");
+    Print(c.parsed.json ? JsonLine({{"address", c.device->address}, {"workGroup", g_szWorkGroup}})
                       : std::string(g_szWorkGroup) + "\n");
     return kExitOk;
 }
 
 int RunShares(const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
-    if (int status = Begin("shares", arguments, 1, parsed, session, &device); status >= 0) return status;
-    if (!GetShareList()) return Fail(kExitFailed, Describe(*device) + " did not answer");
-    if (parsed.json) {
-        Print(JsonLine({{"address", device->address}, {"shares", ShareNames()}}));
+    AdapterCommand c;
+    if (int status = Begin("shares", arguments, 1, c); status >= 0) return status;
+    if (!GetShareList()) return Fail(kExitFailed, Describe(*c.device) + " did not answer");
+    if (c.parsed.json) {
+        Print(JsonLine({{"address", c.device->address}, {"shares", ShareNames()}}));
     } else {
         for (const std::string& name : ShareNames()) Print(name + "\n");
     }
@@ -143,27 +143,23 @@ int RunShares(const Arguments& arguments) {
 // Everything a click on the adapter in the window loads: its entry, its work group and its
 // shares, the two queries sent back to back.
 int RunShow(const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
-    if (int status = Begin("show", arguments, 1, parsed, session, &device); status >= 0) return status;
+    AdapterCommand c;
+    if (int status = Begin("show", arguments, 1, c); status >= 0) return status;
     CopyText(g_szWorkGroup, "");
-    if (!GetWorkGroup() || !GetShareList()) return Fail(kExitFailed, Describe(*device) + " did not answer");
-    if (parsed.json) {
-        Json shown = DeviceJson(*device);
+    if (!GetWorkGroup() || !GetShareList()) return Fail(kExitFailed, Describe(*c.device) + " did not answer");
+    if (c.parsed.json) {
+        Json shown = DeviceJson(*c.device);
         shown["workGroup"] = g_szWorkGroup;
         shown["shares"] = ShareNames();
         Print(JsonLine(shown));
         return kExitOk;
     }
-    const char* localAddress = device->iface >= 0 && device->iface < g_nLocalAddressCount
-                                   ? LocalAddressTable[device->iface] : "";
-    std::string out = std::string("Name:          ") + device->name + "\n" +
-                      "Address:       " + device->address + "\n" +
-                      "Netmask:       " + device->netmask + "\n" +
-                      "Gateway:       " + device->gateway + "\n" +
-                      "DHCP:          " + (device->dhcp[0] == '1' ? "yes" : "no") + "\n" +
-                      "Local address: " + localAddress + "\n" +
+    std::string out = std::string("Name:          ") + c.device->name + "\n" +
+                      "Address:       " + c.device->address + "\n" +
+                      "Netmask:       " + c.device->netmask + "\n" +
+                      "Gateway:       " + c.device->gateway + "\n" +
+                      "DHCP:          " + (c.device->dhcp[0] == '1' ? "yes" : "no") + "\n" +
+                      "Local address: " + LocalAddressOf(*c.device) + "\n" +
                       "Work group:    " + g_szWorkGroup + "\n" +
                       "Shares:";
     for (const std::string& name : ShareNames()) out += "\n  " + name;
@@ -172,19 +168,15 @@ int RunShow(const Arguments& arguments) {
 }
 
 int RunVerify(const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
-    if (int status = Begin("verify", arguments, 1, parsed, session, &device); status >= 0) return status;
-    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
-    Print(parsed.json ? "{\"accepted\":true}\n" : "Administrator login accepted by " + Describe(*device) + ".\n");
+    AdapterCommand c;
+    if (int status = Begin("verify", arguments, 1, c); status >= 0) return status;
+    if (int status = LoginAsAdministrator(*c.device); status != kExitOk) return status;
+    Print(c.parsed.json ? "{\"accepted\":true}\n" : "Administrator login accepted by " + Describe(*c.device) + ".\n");
     return kExitOk;
 }
 
 int RunSetAddress(const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
+    AdapterCommand c;
     Octets address{}, netmask{}, gateway{};
     auto validate = [&](const Parsed& p) {
         Octets* targets[3] = {&address, &netmask, &gateway};
@@ -201,12 +193,12 @@ int RunSetAddress(const Arguments& arguments) {
         }
         return -1;
     };
-    if (int status = Begin("set-ip", arguments, 4, parsed, session, &device, validate); status >= 0) {
+    if (int status = Begin("set-ip", arguments, 4, c, validate); status >= 0) {
         return status;
     }
-    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
+    if (int status = LoginAsAdministrator(*c.device); status != kExitOk) return status;
 
-    const std::string name = device->name;
+    const std::string name = c.device->name;
     auto dotted = [](const Octets& o) {
         char text[16];
         std::snprintf(text, sizeof text, "%d.%d.%d.%d", o[0], o[1], o[2], o[3]);
@@ -224,28 +216,24 @@ int RunSetAddress(const Arguments& arguments) {
         return Fail(kExitFailed, "the adapter did not confirm the new address; " +
                                      (now ? "it is listed as " + Describe(*now) : std::string("it is not listed")));
     }
-    return ReportReturn(parsed, name, "Successfully modified device setting.");
+    return ReportReturn(c.parsed, name, "Successfully modified device setting.");
 }
 
 int RunDhcp(const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
-    if (int status = Begin("dhcp", arguments, 1, parsed, session, &device); status >= 0) return status;
-    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
-    const std::string name = device->name;
+    AdapterCommand c;
+    if (int status = Begin("dhcp", arguments, 1, c); status >= 0) return status;
+    if (int status = LoginAsAdministrator(*c.device); status != kExitOk) return status;
+    const std::string name = c.device->name;
     if (!EnableDhcp()) {
         return Fail(kExitFailed,
                     "Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.");
     }
-    return ReportReturn(parsed, name, "DHCP client enabled.");
+    return ReportReturn(c.parsed, name, "DHCP client enabled.");
 }
 
 // set-name and set-workgroup: one name, checked by the naming rules before anything is sent.
 int RunNameChange(const char* commandName, NameKind kind, const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
+    AdapterCommand c;
     auto validate = [kind](const Parsed& p) {
         const std::string& text = p.positional[1];
         if (text.empty()) {
@@ -255,12 +243,12 @@ int RunNameChange(const char* commandName, NameKind kind, const Arguments& argum
         if (auto failure = CheckNameRules(text, kind)) return Fail(kExitBadInput, failure->text);
         return -1;
     };
-    if (int status = Begin(commandName, arguments, 2, parsed, session, &device, validate); status >= 0) {
+    if (int status = Begin(commandName, arguments, 2, c, validate); status >= 0) {
         return status;
     }
-    if (int status = LoginAsAdministrator(*device); status != kExitOk) return status;
-    const std::string& text = parsed.positional[1];
-    std::string name = device->name;
+    if (int status = LoginAsAdministrator(*c.device); status != kExitOk) return status;
+    const std::string& text = c.parsed.positional[1];
+    std::string name = c.device->name;
     int confirmed = 0;
     if (kind == NameKind::HostName) {
         CopyText(g_szHostName, text.c_str());
@@ -270,8 +258,8 @@ int RunNameChange(const char* commandName, NameKind kind, const Arguments& argum
         CopyText(g_szWorkGroup, text.c_str());
         confirmed = SetWorkGroup();
     }
-    if (!confirmed) return Fail(kExitFailed, Describe(*device) + " did not confirm the change");
-    return ReportReturn(parsed, name, "Successfully modified device setting.");
+    if (!confirmed) return Fail(kExitFailed, Describe(*c.device) + " did not confirm the change");
+    return ReportReturn(c.parsed, name, "Successfully modified device setting.");
 }
 
 int RunSetName(const Arguments& arguments) {
@@ -285,19 +273,17 @@ int RunSetWorkGroup(const Arguments& arguments) {
 // Like the window's Configuration button: the page is opened only when the device still
 // answers on it.
 int RunOpen(const Arguments& arguments) {
-    Parsed parsed;
-    NetworkSession session;
-    const DeviceEntry* device = nullptr;
-    if (int status = Begin("open", arguments, 1, parsed, session, &device); status >= 0) return status;
-    const std::string url = std::string("http://") + device->address;
+    AdapterCommand c;
+    if (int status = Begin("open", arguments, 1, c); status >= 0) return status;
+    const std::string url = std::string("http://") + c.device->address;
     // The window's check, with its bound: the system's own probe may wait far longer than 2 s.
-    StartDeviceProbe(device->address);
-    if (!AwaitProbeVerdict(Pause)) return Fail(kExitFailed, Describe(*device) + " is no longer available");
+    StartDeviceProbe(c.device->address);
+    if (!AwaitProbeVerdict(Pause)) return Fail(kExitFailed, Describe(*c.device) + " is no longer available");
     if (!platform::CurrentServices().launcher->OpenUrl(url)) {
         return Fail(kExitFailed, "the browser could not be started for " + url);
     }
-    Print(parsed.json ? JsonLine({{"address", device->address}, {"url", url}})
-                      : "Opened " + url + " (" + device->name + ").\n");
+    Print(c.parsed.json ? JsonLine({{"address", c.device->address}, {"url", url}})
+                      : "Opened " + url + " (" + c.device->name + ").\n");
     return kExitOk;
 }
 

@@ -12,9 +12,6 @@ namespace vidudi::cli {
 
 namespace {
 
-const char* LocalAddressOf(const DeviceEntry& entry) {
-    return entry.iface >= 0 && entry.iface < g_nLocalAddressCount ? LocalAddressTable[entry.iface] : "";
-}
 
 const char* DhcpText(const DeviceEntry& entry) { return entry.dhcp[0] == '1' ? "yes" : "no"; }
 
@@ -46,6 +43,10 @@ std::size_t ColumnsOf(const std::string& text) {
 }
 
 }  // namespace
+
+const char* LocalAddressOf(const DeviceEntry& entry) {
+    return entry.iface >= 0 && entry.iface < g_nLocalAddressCount ? LocalAddressTable[entry.iface] : "";
+}
 
 std::string JsonLine(const Json& value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";

@@ -11,6 +11,8 @@ namespace vidudi::cli {
 // Keys stay in the order they are written.
 using Json = nlohmann::ordered_json;
 
+// The local address the adapter answered on ("" when its iface is not in the table).
+const char* LocalAddressOf(const DeviceEntry& entry);
 Json DeviceJson(const DeviceEntry& entry);
 // One line of JSON. Adapters send names in any bytes: text that is not valid UTF-8 is written
 // with U+FFFD in place of the bad bytes, never dropped.
