@@ -41,15 +41,11 @@ void OnModifyDevice(toolkit::Dialog& main, bool& deviceChosen) {
     });
     if (!open) return;
     window.Enable(IDC_REFRESH, false);
-    const bool back = WaitForDeviceReturn(window, hostName);
+    const bool back = WaitForDeviceReturn(window, hostName, deviceChosen);
     window.Enable(IDC_REFRESH, true);
     g_strSelectedName = hostName;
     window.Enable(IDC_MODIFY_DEVICE, true);
-    if (!back) {
-        deviceChosen = false;
-        return;
-    }
-    if (!RefillSharesAfterChange(window)) return;
+    if (!back || !RefillSharesAfterChange(window)) return;
     window.MessageBox("Successfully modified device setting.", "Confirm", MessageIcon::Information);
 }
 

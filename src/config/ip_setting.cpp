@@ -130,19 +130,15 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
         window.Enable(IDC_REFRESH, false);
     }
 
-    const bool back = WaitForDeviceReturn(window, g_strSelectedName);
+    const bool back = WaitForDeviceReturn(window, g_strSelectedName, deviceChosen);
     window.Enable(IDC_REFRESH, true);
     window.Enable(IDC_MODIFY_IP, true);
-    if (!back) {
-        deviceChosen = false;
-        return;
-    }
-    if (!RefillSharesAfterChange(window)) return;
+    if (!back || !RefillSharesAfterChange(window)) return;
     window.MessageBox(dhcp ? "DHCP client enabled." : "Successfully modified device setting.", "Confirm",
                       MessageIcon::Information);
 }
 
-bool WaitForDeviceReturn(toolkit::DialogWindow& window, const std::string& expectedName) {
+bool WaitForDeviceReturn(toolkit::DialogWindow& window, const std::string& expectedName, bool& deviceChosen) {
     const std::string device = DeviceLabel(expectedName, g_szTargetIP);
     // One pass (a search, then a second's pause) per exchange: between passes the window
     // refills its list from the table the search left.
@@ -160,6 +156,7 @@ bool WaitForDeviceReturn(toolkit::DialogWindow& window, const std::string& expec
                           std::to_string(kMaxReturnPasses) +
                           " searches.\nCheck the device, then press Refresh to search again.",
                       "Warning", MessageIcon::Warning);
+    deviceChosen = false;
     return false;
 }
 
