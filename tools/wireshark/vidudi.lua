@@ -90,12 +90,13 @@ local f = {
     response_to = ProtoField.framenum("vidudi.response_to", "Response to", base.NONE, frametype.REQUEST),
     time = ProtoField.relative_time("vidudi.time", "Time since request"),
 }
-vidudi.fields = {
-    f.op, f.tag, f.device_id, f.identity, f.device_address, f.subop, f.dhcp, f.netmask,
-    f.gateway, f.host_name_length, f.host_name, f.type_code1, f.type_code2, f.payload_length,
-    f.payload, f.user, f.password, f.new_address, f.new_host_name, f.new_work_group, f.result,
-    f.verdict, f.shares, f.response_in, f.response_to, f.time,
-}
+-- Wireshark wants the fields and expert items as lists; the tables above are the one place they are named.
+local function values(t)
+    local list = {}
+    for _, v in pairs(t) do list[#list + 1] = v end
+    return list
+end
+vidudi.fields = values(f)
 
 local e = {
     short = ProtoExpert.new("vidudi.short", "Datagram shorter than its layout",
@@ -111,7 +112,7 @@ local e = {
     unknown = ProtoExpert.new("vidudi.unknown", "Unknown op or sub-op",
                               expert.group.UNDECODED, expert.severity.NOTE),
 }
-vidudi.experts = { e.short, e.beyond_end, e.no_nul, e.no_separator, e.trailing, e.unknown }
+vidudi.experts = values(e)
 
 -- Pairing state. On the first pass each request is remembered under its tag and op (the last
 -- one wins, as a client matches a reply only against its latest request), and each reply
