@@ -79,7 +79,7 @@ AddressSet AllLocalAddresses() {
 void SendOnAddress(int i, const std::uint8_t* data, std::size_t length) {
     // Nothing more goes out once the window has gone: not the rest of a search, and above
     // all no further setting.
-    if (ExchangesAbandoned()) return;
+    if (g_abandoned) return;
     g_transport->Send(i, data, length);
 }
 
@@ -90,7 +90,7 @@ void Pause(int milliseconds) {
     // exchange does not sleep it out; a slice is long enough that a coarse system timer does
     // not stretch the whole.
     constexpr int kSliceMilliseconds = 200;
-    while (milliseconds > 0 && !ExchangesAbandoned()) {
+    while (milliseconds > 0 && !g_abandoned) {
         const int slice = std::min(milliseconds, kSliceMilliseconds);
         g_transport->Sleep(slice);
         milliseconds -= slice;

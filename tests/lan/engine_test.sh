@@ -108,13 +108,13 @@ cat >"$WORK/slow.ini" <<'INI'
 name = NAS-Prompt
 address = 10.77.1.10
 workgroup = PROMPT
-answer-delay-ms = 800
+query-reply-delay-ms = 800
 
 [device]
 name = NAS-Late
 address = 10.77.1.11
 workgroup = LATE
-answer-delay-ms = 1600
+query-reply-delay-ms = 1600
 INI
 # A share list of 60 names of 80 bytes: a 4.9 KB reply, read whole.
 python3 -c 'print("\n[device]\nname = NAS-Wide\naddress = 10.77.1.12\nshares = " + ":".join("%02d" % k + "s" * 78 for k in range(60)))' >>"$WORK/slow.ini"

@@ -71,9 +71,8 @@ std::vector<std::uint8_t> EmulatedDevice::ReplyHeader(std::uint8_t op, const std
 
 void EmulatedDevice::Send(std::vector<OutgoingDatagram>& out, std::vector<std::uint8_t> bytes,
                           const std::string& from) const {
-    const bool answer = bytes[kOp] == proto::kOpQueryReply || bytes[kOp] == proto::kOpSettingReply;
-    int delay = answer && config_.faults.answerDelayMs >= 0 ? config_.faults.answerDelayMs
-                                                            : config_.faults.replyDelayMs;
+    int delay = config_.faults.replyDelayMs;
+    if (bytes[kOp] == proto::kOpQueryReply) delay += config_.faults.queryReplyDelayMs;
     if (bytes[kOp] == proto::kOpSettingReply) delay += config_.faults.settingReplyDelayMs;
     // Other traffic of the device first, so a client has to wade through it to the answer.
     for (int n = 0; n < config_.faults.floodOtherOps; ++n) {

@@ -12,7 +12,7 @@ namespace nasemu {
 
 struct DeviceFaults {
     int replyDelayMs = 0;             // every reply leaves this long after the request
-    int answerDelayMs = -1;           // replies to queries and settings: this delay instead (-1: none)
+    int queryReplyDelayMs = 0;        // a query's answer leaves this much later still
     int settingReplyDelayMs = 0;      // a setting's confirmation leaves this much later still
     bool answerOneCopy = false;       // answer only the first of the repeated discovery requests
     bool noReply = false;             // receive and log, never answer

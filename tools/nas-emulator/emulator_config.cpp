@@ -184,9 +184,9 @@ private:
         } else if (key == "reply-delay-ms") {
             if (!ParseUnsigned(value, 600000, number)) return Fail("reply-delay-ms must be 0 to 600000");
             faults.replyDelayMs = static_cast<int>(number);
-        } else if (key == "answer-delay-ms") {
-            if (!ParseUnsigned(value, 600000, number)) return Fail("answer-delay-ms must be 0 to 600000");
-            faults.answerDelayMs = static_cast<int>(number);
+        } else if (key == "query-reply-delay-ms") {
+            if (!ParseUnsigned(value, 600000, number)) return Fail(key + " must be 0 to 600000");
+            faults.queryReplyDelayMs = static_cast<int>(number);
         } else if (key == "setting-reply-delay-ms") {
             if (!ParseUnsigned(value, 600000, number)) return Fail(key + " must be 0 to 600000");
             faults.settingReplyDelayMs = static_cast<int>(number);
