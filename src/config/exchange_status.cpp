@@ -26,4 +26,12 @@ std::string ReturningStatus(const std::string& device, int search, int searches)
 
 std::string ReachableStatus(const std::string& device) { return "Checking that " + device + " is reachable..."; }
 
+std::optional<int> AskSelectedDevice(toolkit::DialogWindow& window, int (*request)()) {
+    int result = 0;
+    if (!window.RunExchange(AnsweringStatus(SelectedDeviceLabel()), [&result, request] { result = request(); })) {
+        return std::nullopt;
+    }
+    return result;
+}
+
 }  // namespace vidudi::config

@@ -1,6 +1,9 @@
 #pragma once
 // What the status line says while the window talks to the devices.
+#include <optional>
 #include <string>
+
+#include "toolkit/dialog_window.h"
 
 namespace vidudi::config {
 
@@ -14,5 +17,9 @@ std::string ReadingStatus(const std::string& device);     // the settings of a c
 std::string AnsweringStatus(const std::string& device);   // a login check or a setting
 std::string ReturningStatus(const std::string& device, int search, int searches);
 std::string ReachableStatus(const std::string& device);   // Map Drive and Configuration
+
+// Runs one request of the catalogue to the chosen device as an exchange ("Waiting for NAME to
+// answer..."). Its result, or none when the window was closed meanwhile.
+std::optional<int> AskSelectedDevice(toolkit::DialogWindow& window, int (*request)());
 
 }  // namespace vidudi::config

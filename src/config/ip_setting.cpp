@@ -90,11 +90,9 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
         window.Enable(IDC_MODIFY_IP, false);
         if (!LoginAsAdministrator(main, IDC_MODIFY_IP)) return;
         window.Enable(IDC_REFRESH, false);
-        bool switched = false;
-        if (!window.RunExchange(AnsweringStatus(SelectedDeviceLabel()), [&switched] { switched = EnableDhcp(); })) {
-            return;
-        }
-        if (!switched) {
+        const std::optional<int> switched = AskSelectedDevice(window, EnableDhcp);
+        if (!switched) return;
+        if (!*switched) {
             window.PostClick(IDC_REFRESH);  // to a button that is still disabled
             window.Enable(IDC_MODIFY_IP, true);
             window.MessageBox("Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.",
@@ -113,12 +111,9 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
         FormatAddress(g_szNewGateway, gateway);
         window.Enable(IDC_MODIFY_IP, false);
         if (!LoginAsAdministrator(main, IDC_MODIFY_IP)) return;
-        bool confirmed = false;
-        if (!window.RunExchange(AnsweringStatus(SelectedDeviceLabel()),
-                                [&confirmed] { confirmed = SetStaticAddress(); })) {
-            return;
-        }
-        if (!confirmed) {
+        const std::optional<int> confirmed = AskSelectedDevice(window, SetStaticAddress);
+        if (!confirmed) return;
+        if (!*confirmed) {
             // Waiting for the device at its old address would find it there, unchanged, and
             // call that a success: say plainly that the change was not confirmed.
             window.Enable(IDC_MODIFY_IP, true);

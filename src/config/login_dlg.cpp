@@ -108,17 +108,14 @@ bool LoginAsAdministrator(toolkit::Dialog& main, int modifyButton) {
     g_nLoginMode = 1;
     CopyText(g_szLoginUser, "admin");
     CopyText(g_szLoginPassword, "");
-    bool accepted = false;
-    auto check = [&main, &accepted] {
-        return main.window().RunExchange(AnsweringStatus(SelectedDeviceLabel()),
-                                         [&accepted] { accepted = VerifyAdminPassword(); });
-    };
-    if (!check()) return false;
-    if (accepted) return true;
+    std::optional<int> verdict = AskSelectedDevice(main.window(), VerifyAdminPassword);
+    if (!verdict) return false;
+    if (*verdict) return true;
     CLoginDlg login;
     login.DoModal(&main);
-    if (!check()) return false;
-    if (accepted) return true;
+    verdict = AskSelectedDevice(main.window(), VerifyAdminPassword);
+    if (!verdict) return false;
+    if (*verdict) return true;
     main.window().MessageBox("Wrong administrator password input!", "Error", MessageIcon::Error);
     main.window().Enable(modifyButton, true);
     return false;
