@@ -43,12 +43,10 @@ TEST_F(DiscoveryTest, OneSearchWindowCoversEveryLocalAddress) {
         for (int a = 0; a < count; ++a) fresh.AddLocalAddress("10.77." + std::to_string(a + 1) + ".2", a + 1);
         AttachDevice(fresh, count, Adapter("NAS-last", "10.77." + std::to_string(count) + ".10"));
         ASSERT_TRUE(StartNetwork());
-        ASSERT_EQ(g_nLocalAddressCount, count);
         const std::int64_t start = fresh.NowMicros();
         SearchDevices(kDeviceFilter);
-        const std::int64_t cost = fresh.NowMicros() - start;
-        EXPECT_GE(cost, 1040000);
-        EXPECT_LE(cost, 1060000);
+        EXPECT_GE(fresh.NowMicros() - start, 1040000);
+        EXPECT_LE(fresh.NowMicros() - start, 1060000);
         // Two 11-byte requests out of every address, the first copies together in address
         // order, the second copies 50 ms later.
         const auto& sent = fresh.sent();
@@ -84,27 +82,18 @@ Strings AttachAnswering(SimulatedLan& lan, int segment, int count, int firstDela
     return addresses;
 }
 
-TEST_F(DiscoveryTest, FiveHundredAdaptersOnOneAddressAreAllListed) {
-    lan.AddLocalAddress("10.1.0.1", 1);
-    const Strings arrival = AttachAnswering(lan, 1, 500, 0);
-    ASSERT_TRUE(StartNetwork());
-    Search();
-    EXPECT_EQ(ListedAddresses(), arrival);
-    EXPECT_LE(searchMicros, 1060000);
-}
-
-TEST_F(DiscoveryTest, TheTableListsAddressAfterAddressWhateverAnsweredFirst) {
-    // 100 adapters on each of three networks; the third network answers first.
+TEST_F(DiscoveryTest, AllOfFiveHundredAreListedAddressAfterAddressWhateverAnsweredFirst) {
+    // 500 adapters on the first network, 20 on each of two more; the third answers first.
     Strings expected;
     for (int a = 1; a <= 3; ++a) {
         lan.AddLocalAddress("10." + std::to_string(a) + ".9.1", a);
-        const Strings arrival = AttachAnswering(lan, a, 100, 40 * (3 - a));
+        const Strings arrival = AttachAnswering(lan, a, a == 1 ? 500 : 20, 40 * (3 - a));
         expected.insert(expected.end(), arrival.begin(), arrival.end());
     }
     ASSERT_TRUE(StartNetwork());
     Search();
     EXPECT_EQ(ListedAddresses(), expected);
-    EXPECT_EQ(DeviceList.head->iface, 0);
+    EXPECT_LE(searchMicros, 1060000);
     EXPECT_EQ(DeviceList.tail->iface, 2);
 }
 

@@ -59,17 +59,5 @@ TEST(WebPageTest, CommandLineAndFallback) {
     platform::UseServices({});
 }
 
-// The probes connect to the host and port these give: the device's address and its web port.
-TEST(HttpEndpoint, HostAndPortOfTheProbedAddress) {
-    using platform::HttpEndpointOf;
-    ASSERT_TRUE(HttpEndpointOf("http://10.77.1.10?x=1"));
-    EXPECT_EQ(HttpEndpointOf("http://10.77.1.10?x=1")->host, "10.77.1.10");
-    EXPECT_EQ(HttpEndpointOf("http://10.77.1.10")->port, 80);
-    EXPECT_EQ(HttpEndpointOf("http://10.77.1.10:8080/setup.htm")->port, 8080);
-    for (const char* bad : {"10.77.1.10", "https://10.77.1.10", "http://:80", "http://h:0", "http://h:65536"}) {
-        EXPECT_FALSE(HttpEndpointOf(bad)) << bad;
-    }
-}
-
 }  // namespace
 }  // namespace vidudi
