@@ -1,4 +1,4 @@
-# The drive table in the Map Drive controls, on the headless dialog layer with fake services.
+# The drive table and the Map Drive controls over it, on the headless dialog layer with fake services.
 add_executable(drives_sim_tests ${CMAKE_CURRENT_LIST_DIR}/drive_controls_test.cpp)
 vidudi_target_defaults(drives_sim_tests)
 target_include_directories(drives_sim_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/res)

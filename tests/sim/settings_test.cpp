@@ -1,8 +1,7 @@
-// Choosing a device in the list and changing its settings through the two settings sections,
-// on the headless window, the simulated LAN and the fake platform.
+// Changing a device's settings through the window: the status line of each exchange, commands
+// during one, the close box, and changes the device does not confirm.
 #include <gtest/gtest.h>
 
-#include "drives/selection.h"
 #include "support/program_fixture.h"
 
 namespace vidudi {
@@ -10,8 +9,6 @@ namespace {
 
 using testing::Adapter;
 using testing::AttachDevice;
-using toolkit::MessageIcon;
-using toolkit::RecordedMessageBox;
 
 class SettingsTest : public testing::ProgramFixture {
 protected:
@@ -21,14 +18,8 @@ protected:
         auto open = Adapter("NAS-Open", "10.77.1.10");
         open.dhcp = true;
         open.dhcpAddress = "10.77.1.60";
-        open.shares = {"public", "music"};
         openDevice = AttachDevice(lan, 1, open);
-        auto locked = Adapter("NAS-Locked", "10.77.1.11");
-        locked.adminPassword = "s3cret";
-        locked.workGroup = "OFFICE";
-        lockedDevice = AttachDevice(lan, 1, locked);
-        auto far = Adapter("NAS-Far", "10.77.9.10");  // same wire, another subnet
-        AttachDevice(lan, 1, far);
+        AttachDevice(lan, 1, Adapter("NAS-2", "10.77.1.11"));
     }
 
     // Clicks the row of `address`, going back to the list (Refresh) when another section shows.
@@ -37,20 +28,6 @@ protected:
         const int row = RowOf(window, address);
         ASSERT_GE(row, 0) << address << " is not listed";
         window.ClickListRow(IDC_DEVICE_LIST, row);
-    }
-
-    static std::string Address(Window& window, int id) {
-        std::uint8_t octets[4];
-        if (window.IpIsBlank(id)) return "blank";
-        window.IpGet(id, octets);
-        return std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." + std::to_string(octets[2]) + "." +
-               std::to_string(octets[3]);
-    }
-
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : ui.messages()) texts.push_back(message.text);
-        return texts;
     }
 
     // The user acts in the main window from inside an exchange: once, as the first datagram
@@ -72,185 +49,7 @@ protected:
     std::size_t Searches() const { return DiscoveryRequests() / 2; }  // two copies each
 
     std::shared_ptr<nasemu::EmulatedDevice> openDevice;
-    std::shared_ptr<nasemu::EmulatedDevice> lockedDevice;
 };
-
-TEST_F(SettingsTest, AClickLoadsTheDeviceIntoEverySection) {
-    fake.connections.SetConnection("E:", "\\\\NAS-OPEN\\PUBLIC");  // by name, in capitals
-    fake.connections.SetConnection("G:", "\\\\10.77.1.10\\public");
-    RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
-        Choose(window, "10.77.1.10");
-        EXPECT_TRUE(dialog.m_bDeviceChosen);
-        EXPECT_EQ(window.Text(IDC_DHCP), "Enable");
-        for (int id : {IDC_IP_ADDRESS, IDC_NETMASK, IDC_GATEWAY}) EXPECT_FALSE(window.IsEnabled(id));
-        EXPECT_EQ(Address(window, IDC_IP_ADDRESS), "10.77.1.10");
-        EXPECT_EQ(Address(window, IDC_NETMASK), "255.255.255.0");
-        EXPECT_EQ(Address(window, IDC_GATEWAY), "10.77.1.1");
-        EXPECT_EQ(window.Text(IDC_HOST_NAME), "NAS-Open");
-        EXPECT_EQ(window.Text(IDC_WORK_GROUP), "WORKGROUP");
-        for (int id : {IDC_MOUNT, IDC_UNMOUNT, IDC_CONFIGURATION}) EXPECT_TRUE(window.IsEnabled(id));
-        ASSERT_EQ(window.ListItemCount(IDC_SHARE_LIST), 2);
-        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 0), "public");
-        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 1), "G:");  // two letters: the higher
-        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 1, 1), "");
-        EXPECT_EQ(g_strSelectedName, "NAS-Open");
-        EXPECT_STREQ(g_szSelectedIP, "10.77.1.10");
-
-        Choose(window, "10.77.1.11");
-        EXPECT_EQ(window.Text(IDC_DHCP), "Disable");
-        for (int id : {IDC_IP_ADDRESS, IDC_NETMASK, IDC_GATEWAY}) EXPECT_TRUE(window.IsEnabled(id));
-        EXPECT_EQ(window.Text(IDC_WORK_GROUP), "OFFICE");
-
-        // Configurable through the protocol, but not mapped or browsed from this subnet.
-        Choose(window, "10.77.9.10");
-        for (int id : {IDC_MOUNT, IDC_UNMOUNT, IDC_CONFIGURATION}) EXPECT_FALSE(window.IsEnabled(id));
-        Choose(window, "10.77.1.11");
-        for (int id : {IDC_MOUNT, IDC_UNMOUNT, IDC_CONFIGURATION}) EXPECT_TRUE(window.IsEnabled(id));
-        window.Click(IDC_EXIT);
-    });
-}
-
-TEST_F(SettingsTest, AClickOnEmptySpaceOrMovingTheSelectionLoadsNothing) {
-    RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
-        const std::size_t sent = lan.sent().size();
-        window.MoveListSelection(IDC_DEVICE_LIST, 0);  // arrow keys: highlighted, not chosen
-        EXPECT_FALSE(dialog.m_bDeviceChosen);
-        window.ClickListRow(IDC_DEVICE_LIST, 99);
-        EXPECT_TRUE(dialog.m_bDeviceChosen);
-        EXPECT_GT(window.ComboCount(IDC_DRIVE_LETTER), 0);
-        EXPECT_EQ(window.Text(IDC_HOST_NAME), "");
-        EXPECT_EQ(Address(window, IDC_IP_ADDRESS), "blank");
-        EXPECT_EQ(lan.sent().size(), sent);  // nothing asked of any device
-
-        // Refresh un-chooses and blanks what a click loaded.
-        Choose(window, "10.77.1.10");
-        window.Click(IDC_REFRESH);
-        EXPECT_FALSE(dialog.m_bDeviceChosen);
-        EXPECT_EQ(window.Text(IDC_HOST_NAME), "");
-        EXPECT_EQ(window.ComboSelection(IDC_DHCP), -1);
-        EXPECT_EQ(window.ListItemCount(IDC_SHARE_LIST), 0);
-        window.Click(IDC_EXIT);
-    });
-}
-
-TEST_F(SettingsTest, InputIsCheckedBeforeAnythingIsSent) {
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
-        window.Click(IDC_IP_SETTING);
-        window.Click(IDC_MODIFY_IP);
-        window.Click(IDC_DEVICE_SETTING);
-        window.Click(IDC_MODIFY_DEVICE);
-        Choose(window, "10.77.1.11");
-        const std::size_t sent = lan.sent().size();
-        window.Click(IDC_IP_SETTING);
-        window.TypeAddress(IDC_IP_ADDRESS, "10.255.0.1");
-        window.TypeAddress(IDC_GATEWAY, "");
-        window.Click(IDC_MODIFY_IP);  // the blank field is told first
-        window.TypeAddress(IDC_GATEWAY, "10.0.1.1");
-        window.Click(IDC_MODIFY_IP);
-        EXPECT_EQ(window.FocusedControl(), IDC_IP_ADDRESS);
-        EXPECT_EQ(window.IpFocusedField(IDC_IP_ADDRESS), 1);
-        window.TypeAddress(IDC_IP_ADDRESS, "10.0.0.5");
-        window.Click(IDC_MODIFY_IP);
-        window.Click(IDC_DEVICE_SETTING);
-        window.TypeText(IDC_HOST_NAME, "nas.local");  // one of the name rules of name_rules_test
-        window.Click(IDC_MODIFY_DEVICE);
-        window.TypeText(IDC_HOST_NAME, "");
-        window.TypeText(IDC_WORK_GROUP, "");
-        window.Click(IDC_MODIFY_DEVICE);
-        EXPECT_EQ(lan.sent().size(), sent);
-        EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_IP));
-        window.Click(IDC_EXIT);
-    });
-    const std::string chooseFirst = "Please select a device in the \"Find Device\" section.";
-    EXPECT_EQ(ui.messages(),
-              (std::vector<RecordedMessageBox>{
-                  {IDD_VIDUDI_DIALOG, chooseFirst, "Error", MessageIcon::Error},
-                  {IDD_VIDUDI_DIALOG, chooseFirst, "Error", MessageIcon::Error},
-                  {IDD_VIDUDI_DIALOG, "Please input gateway address!", "Warning", MessageIcon::Warning},
-                  {IDD_VIDUDI_DIALOG, "Invalid IP address in 2nd digit. It should be 0-254.", "Error",
-                   MessageIcon::Information},
-                  {IDD_VIDUDI_DIALOG, "You enter incorrect TCP/IP configuration. Please try again.", "Error",
-                   MessageIcon::Error},
-                  {IDD_VIDUDI_DIALOG,
-                   "The host name can not include the following characters:\\ /:*?\"< >|.;+=~'[ ]{} @ # ()!'^$% & ,",
-                   "Error", MessageIcon::Warning},
-                  {IDD_VIDUDI_DIALOG, "Please input host name.", "Warning", MessageIcon::Warning},
-              }));
-}
-
-TEST_F(SettingsTest, StaticAddressThenDhcpWithoutALoginDialog) {
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
-        Choose(window, "10.77.1.10");
-        window.Click(IDC_IP_SETTING);
-        window.ChooseComboItem(IDC_DHCP, 0);  // "Disable"
-        EXPECT_TRUE(window.IsEnabled(IDC_IP_ADDRESS));
-        window.TypeAddress(IDC_IP_ADDRESS, "10.77.1.20");
-        window.Click(IDC_MODIFY_IP);
-        EXPECT_EQ(openDevice->address(), "10.77.1.20");
-        EXPECT_EQ(window.ListItemCount(IDC_SHARE_LIST), 2);
-        EXPECT_STREQ(g_szSelectedIP, "10.77.1.20");  // where Map Drive and Configuration go now
-
-        window.ChooseComboItem(IDC_DHCP, 1);  // "Enable"
-        EXPECT_FALSE(window.IsEnabled(IDC_IP_ADDRESS));
-        window.Click(IDC_MODIFY_IP);
-        const int row = RowOf(window, "10.77.1.60");
-        ASSERT_GE(row, 0);
-        EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
-        EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));
-        EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_IP));
-        window.Click(IDC_EXIT);
-    });
-    EXPECT_EQ(ui.modalRuns(IDD_LOGIN), 0);
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Successfully modified device setting.", "DHCP client enabled."}));
-}
-
-TEST_F(SettingsTest, APasswordIsAskedOnceAndAWrongOneIsToldOnce) {
-    ui.OnModal(IDD_LOGIN, [](Window& login) {
-        EXPECT_EQ(login.Text(IDC_LOGIN_USER), "admin");
-        EXPECT_FALSE(login.IsEnabled(IDC_LOGIN_USER));
-        EXPECT_EQ(login.FocusedControl(), IDC_LOGIN_PASSWORD);
-        login.TypeText(IDC_LOGIN_PASSWORD, "wrong-and-much-too-long");
-        EXPECT_EQ(login.Text(IDC_LOGIN_PASSWORD), "wrong-and-much-t");  // 16 characters
-        login.Click(toolkit::kIdOk);
-    });
-    ui.OnModal(IDD_LOGIN, [](Window& login) {
-        login.TypeText(IDC_LOGIN_PASSWORD, "s3cret");
-        login.Click(toolkit::kIdOk);
-    });
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
-        Choose(window, "10.77.1.11");
-        window.Click(IDC_DEVICE_SETTING);
-        window.TypeText(IDC_HOST_NAME, "NAS-1_a");
-        window.Click(IDC_MODIFY_DEVICE);
-        EXPECT_EQ(ui.modalRuns(IDD_LOGIN), 1);
-        EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_DEVICE));
-        EXPECT_EQ(lockedDevice->config().name, "NAS-Locked");
-        window.Click(IDC_MODIFY_DEVICE);
-        EXPECT_EQ(ui.modalRuns(IDD_LOGIN), 2);
-        EXPECT_EQ(lockedDevice->config().name, "NAS-1_a");
-        const int row = RowOf(window, "10.77.1.11");
-        EXPECT_EQ(window.ListItemText(IDC_DEVICE_LIST, row, 0), "NAS-1_a");
-        EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
-        EXPECT_EQ(g_strSelectedName, "NAS-1_a");
-        window.Click(IDC_EXIT);
-    });
-    EXPECT_EQ(MessageTexts(),
-              (std::vector<std::string>{"Wrong administrator password input!", "Successfully modified device setting."}));
-}
-
-TEST_F(SettingsTest, AFifteenCharacterWorkGroupReplacesALongerOne) {
-    lockedDevice->config().workGroup = "A-WORK-GROUP-OF-THIRTY-LETTERS";
-    lockedDevice->config().adminPassword = "";
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
-        Choose(window, "10.77.1.11");
-        window.Click(IDC_DEVICE_SETTING);
-        EXPECT_EQ(window.Text(IDC_WORK_GROUP), "A-WORK-GROUP-OF-THIRTY-LETTERS");
-        window.TypeText(IDC_WORK_GROUP, "FIFTEEN-LETTERS");
-        window.Click(IDC_MODIFY_DEVICE);
-        window.Click(IDC_EXIT);
-    });
-    EXPECT_EQ(lockedDevice->config().workGroup, "FIFTEEN-LETTERS");
-}
 
 TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsable) {
     openDevice->config().faults.ignoreSettings = true;
@@ -262,7 +61,6 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
         const std::int64_t start = lan.NowMicros();
         window.Click(IDC_MODIFY_IP);
         EXPECT_LT(lan.NowMicros() - start, 12000000);  // the change's own wait, no more
-        EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_IP));
         EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));
 
         // A rename that is never confirmed: the device stays listed under its old name, and the
@@ -270,7 +68,6 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
         window.Click(IDC_DEVICE_SETTING);
         window.TypeText(IDC_HOST_NAME, "Renamed");
         window.Click(IDC_MODIFY_DEVICE);
-        EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_DEVICE));
         EXPECT_TRUE(window.IsEnabled(IDC_REFRESH));
         // The device is no longer chosen: the next Modify asks for a choice and sends nothing.
         EXPECT_FALSE(dialog.m_bDeviceChosen);
@@ -294,45 +91,28 @@ TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsabl
                   "Please select a device in the \"Find Device\" section."}));
 }
 
-// The failed switch posts a click to Refresh while it is disabled. Dropped (Windows) or run
-// (Wine), once the message is dismissed Refresh is usable and one search has run.
-TEST_F(SettingsTest, AFailedDhcpSwitchEndsWithOneSearchAndRefreshUsable) {
-    openDevice->config().faults.ignoreSettings = true;
+TEST_F(SettingsTest, TheStatusLineNamesEachExchangeAndAFailedDhcpSwitchLeavesRefreshUsable) {
     RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
-        for (const bool wine : {false, true}) {
-            ui.RunPostedClicksOnDisabledButtons(wine);
-            Choose(window, "10.77.1.10");
-            window.Click(IDC_IP_SETTING);
-            window.ChooseComboItem(IDC_DHCP, 1);
-            const std::size_t before = lan.sent().size();
-            window.Click(IDC_MODIFY_IP);
-            int searches = 0;
-            for (std::size_t k = before; k < lan.sent().size(); ++k) {
-                searches += lan.sent()[k].bytes[0] == kOpDiscovery;
-            }
-            EXPECT_EQ(searches, 2) << "wine " << wine;  // one search: two discovery requests
-            EXPECT_TRUE(window.IsEnabled(IDC_REFRESH)) << "wine " << wine;
-            EXPECT_TRUE(window.IsEnabled(IDC_MODIFY_IP));
-            EXPECT_EQ(dialog.m_nSection, ui::CVidudiDlg::kFindDevice);
-            EXPECT_EQ(window.ListItemCount(IDC_DEVICE_LIST), 3);
-        }
-        window.Click(IDC_EXIT);
-    });
-    const std::string failed = "Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.";
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{failed, failed}));
-}
-
-TEST_F(SettingsTest, TheStatusLineNamesEachExchangeInTurn) {
-    RunProgram([&](Window& window, ui::CVidudiDlg&) {
         Choose(window, "10.77.1.10");
         window.Click(IDC_IP_SETTING);
         window.ChooseComboItem(IDC_DHCP, 0);
         window.TypeAddress(IDC_IP_ADDRESS, "10.77.1.20");
         window.Click(IDC_MODIFY_IP);
         openDevice->config().faults.ignoreSettings = true;
-        window.ChooseComboItem(IDC_DHCP, 1);
-        window.Click(IDC_MODIFY_IP);  // the switch is not confirmed
-        EXPECT_EQ(window.Text(IDC_STATUS), "");
+        // The failed switch posts a click to Refresh while it is disabled. Dropped (Windows) or
+        // run (Wine), once the message is dismissed Refresh is usable and one search has run.
+        for (const bool wine : {false, true}) {
+            ui.RunPostedClicksOnDisabledButtons(wine);
+            if (wine) Choose(window, "10.77.1.20");
+            window.Click(IDC_IP_SETTING);
+            window.ChooseComboItem(IDC_DHCP, 1);
+            const std::size_t before = DiscoveryRequests();
+            window.Click(IDC_MODIFY_IP);
+            EXPECT_EQ(DiscoveryRequests() - before, 2u) << "wine " << wine;  // one search, two copies
+            EXPECT_TRUE(window.IsEnabled(IDC_REFRESH)) << "wine " << wine;
+            EXPECT_EQ(dialog.m_nSection, ui::CVidudiDlg::kFindDevice);
+            EXPECT_EQ(window.Text(IDC_STATUS), "");
+        }
         window.Click(IDC_EXIT);
     });
     const std::vector<std::string> expected = {
@@ -349,9 +129,8 @@ TEST_F(SettingsTest, TheStatusLineNamesEachExchangeInTurn) {
     ASSERT_GE(statuses.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(statuses.begin(), statuses.begin() + static_cast<long>(expected.size())),
               expected);
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Successfully modified device setting.",
-                                                        "Set to dhcp client fail.The Device IP will be changed to "
-                                                        "Default IP 192.168.0.25."}));
+    const std::string failed = "Set to dhcp client fail.The Device IP will be changed to Default IP 192.168.0.25.";
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Successfully modified device setting.", failed, failed}));
 }
 
 TEST_F(SettingsTest, CommandsDuringAnExchangeAreIgnoredAndTheCloseBoxEndsIt) {

@@ -48,6 +48,12 @@ protected:
         return -1;
     }
 
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& message : ui.messages()) texts.push_back(message.text);
+        return texts;
+    }
+
     static inline const std::string kSource = VIDUDI_SOURCE_DIR;
     SimulatedLan lan;
     platform::FakePlatform fake;

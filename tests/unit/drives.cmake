@@ -1,10 +1,5 @@
-# The Windows version name, the drive table, the web page command line and the fake services
-# they are tested with.
-add_executable(drives_unit_tests
-  ${CMAKE_CURRENT_LIST_DIR}/windows_version_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/drive_table_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/fake_platform_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/web_page_test.cpp)
+# The web page command line, with fake services.
+add_executable(drives_unit_tests ${CMAKE_CURRENT_LIST_DIR}/web_page_test.cpp)
 vidudi_target_defaults(drives_unit_tests)
 target_link_libraries(drives_unit_tests PRIVATE vidudi_drives vidudi_platform_fake GTest::gtest_main)
 if(NOT WIN32)
