@@ -1,9 +1,8 @@
 #!/bin/bash
 # The Windows package as a user meets it, in a fresh Wine prefix on the virtual LAN: the silent
-# install puts the programs, the Start-menu shortcut, the uninstall registration and the firewall
-# rules in place; the program started through its shortcut shows its images and the emulated
-# adapters; the silent uninstall takes all of it away again. The firewall rules are seen through
-# a stand-in netsh.exe (launch_recorder.cpp): Wine's own netsh does nothing.
+# install puts the programs, the Start-menu shortcut and the uninstall registration in place; the
+# program started through its shortcut shows its images and the emulated adapters; the silent
+# uninstall takes all of it away again.
 #
 #   package_test.sh DIST_DIR VERSION SOURCE_DIR WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX
 #
@@ -24,9 +23,7 @@ if [ ! -f "$setup" ]; then
     exit 77
 fi
 GUI_DRIVER=$windows/tests/wine/ui_driver/vidudi-ui-driver.exe
-recorder=$windows/tests/wine/launch_recorder.exe
 wine_require_file "$GUI_DRIVER" vidudi-ui-driver.exe
-wine_require_file "$recorder" launch_recorder.exe
 [ -x "$NAS_EMULATOR" ] || wine_fail "nas-emulator not found at $NAS_EMULATOR"
 vlan_require_root
 
@@ -35,8 +32,8 @@ wine_use_prefix "$6"
 wine_lock_prefix
 rm -f -- "$WINEPREFIX/.vidudi-ready"
 wine_ensure_prefix
-# No desktop entries in the user's home for the shortcut; netsh.exe is our stand-in.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d;netsh.exe=n"
+# No desktop entries in the user's home for the shortcut.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vidudi-package.XXXXXX") || wine_fail "no temporary directory"
 GUI_APP_PID=""
 vlan_create || wine_fail "cannot create the virtual LAN"
@@ -46,8 +43,6 @@ drive_c=$WINEPREFIX/drive_c
 install_dir=$drive_c/Program\ Files/Norvane/Vidudi
 shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Norvane\ Vidudi.lnk
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Norvane Vidudi'
-netsh_dir=$drive_c/windows/system32
-cp "$recorder" "$netsh_dir/netsh.exe" || wine_fail "cannot put the stand-in netsh.exe in place"
 
 # What the installer puts in its folder.
 {
@@ -66,22 +61,7 @@ gui_start_display
 
 in_lan() { vlan_client_exec timeout -k 5 "$WINE_PROGRAM_TIMEOUT" "$@"; }
 
-
-# The uninstaller runs on from a copy in the temporary folder: wait until the registration,
-# the last thing it removes, is gone.
-uninstall_silently() {
-    [ -f "$install_dir/uninstall.exe" ] || wine_fail "no uninstall.exe in $install_dir"
-    in_lan wine 'C:\Program Files\Norvane\Vidudi\uninstall.exe' /S >"$WORK/uninstall.log" 2>&1 ||
-        wine_fail "the silent uninstall ended with status $?"
-    local tries
-    for tries in $(seq 120); do
-        in_lan wine reg query "$uninstall_key" >/dev/null 2>&1 || return 0
-        sleep 0.5
-    done
-    wine_fail "the uninstall registration is still there after 60 s"
-}
-
-# --- silent install: the files, the shortcut, the registration and the firewall rules
+# --- silent install: the files, the shortcut, the registration
 in_lan wine "$setup" /S >"$WORK/setup.log" 2>&1 || wine_fail "the silent install ended with status $?"
 (cd "$install_dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) >"$WORK/installed.txt"
 diff -u "$WORK/expected-installed.txt" "$WORK/installed.txt" || wine_fail "other files installed than expected"
@@ -93,16 +73,6 @@ for value in "DisplayVersion REG_SZ $version" \
     awk '{ $1 = $1; print }' "$WORK/registration.txt" | grep -qxF -- "$value" ||
         { cat "$WORK/registration.txt" >&2; wine_fail "the registration lacks $value"; }
 done
-{
-    echo 'advfirewall firewall delete rule name="Norvane Vidudi"'
-    for program in Vidudi.exe vidudi-cli.exe; do
-        echo 'advfirewall firewall add rule name="Norvane Vidudi" dir=in action=allow' \
-            "program=\"C:\\Program Files\\Norvane\\Vidudi\\$program\" protocol=UDP localport=13579 enable=yes"
-    done
-} >"$WORK/expected-netsh.txt"
-netsh_calls() { sed 's/^"[^"]*" *//' "$netsh_dir/launched.txt" | tr -d '\r'; }
-netsh_calls >"$WORK/netsh.txt"
-diff -u "$WORK/expected-netsh.txt" "$WORK/netsh.txt" || wine_fail "the firewall rules were not added as expected"
 
 # --- started through its shortcut: the window, its images, the adapters
 in_lan wine start /unix "$shortcut" >"$WORK/start.log" 2>&1 || wine_fail "wine start of the shortcut failed"
@@ -126,11 +96,12 @@ drv no-messagebox >/dev/null || wine_fail "a message box is open: $(drv messageb
 drv click 1009 >/dev/null
 drv --timeout 20 wait-gone || wine_fail "Exit did not end the program"
 
-# --- silent uninstall: nothing left, and the firewall rules asked away
-uninstall_silently
+# --- silent uninstall (it runs on from a copy in the temporary folder: wait until the
+# registration, the last thing it removes, is gone): nothing left
+in_lan wine 'C:\Program Files\Norvane\Vidudi\uninstall.exe' /S >"$WORK/uninstall.log" 2>&1 ||
+    wine_fail "the silent uninstall ended with status $?"
+for _ in $(seq 120); do in_lan wine reg query "$uninstall_key" >/dev/null 2>&1 || break; sleep 0.5; done
+in_lan wine reg query "$uninstall_key" >/dev/null 2>&1 && wine_fail "the registration is still there after 60 s"
 [ ! -e "$(dirname "$install_dir")" ] || wine_fail "left behind: $(cd "$(dirname "$install_dir")" && find . | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || wine_fail "the shortcut is left behind"
-netsh_calls | tail -n +4 >"$WORK/netsh-uninstall.txt"
-head -n 1 "$WORK/expected-netsh.txt" | diff -u - "$WORK/netsh-uninstall.txt" ||
-    wine_fail "the uninstaller did not remove the firewall rules"
 echo "PASS: installed, started through the shortcut with images and adapters, uninstalled without a trace"

@@ -40,7 +40,7 @@ void Soon(std::function<void()> work) { After(0, std::move(work)); }
 
 class Probe : public Dialog {
 public:
-    explicit Probe(int templateId = IDD_PROBE) : Dialog(templateId) {}
+    Probe() : Dialog(IDD_PROBE) {}
 
     std::function<void()> onInit;
     std::function<void(PaintContext&)> onPaint;
@@ -57,13 +57,13 @@ public:
         for (HWND candidate = FindWindowA("#32770", nullptr); candidate;
              candidate = FindWindowExA(nullptr, candidate, "#32770", nullptr)) {
             if (GetWindowThreadProcessId(candidate, nullptr) == GetCurrentThreadId() && !IsWindowVisible(candidate) &&
-                GetDlgItem(candidate, templateId() == IDD_PROBE ? IDC_EDIT : IDOK)) {
+                GetDlgItem(candidate, IDC_EDIT)) {
                 hwnd_ = candidate;
             }
         }
         // A probe that hangs fails instead of stopping the run.
         After(15000, [this] {
-            ADD_FAILURE() << "dialog " << templateId() << " did not end";
+            ADD_FAILURE() << "the probe dialog did not end";
             if (IsOpen()) EndDialog(-99);
         });
         if (onInit) onInit();
@@ -73,15 +73,8 @@ public:
         events.push_back("command " + std::to_string(id) + "/" + std::to_string(notification));
         Dialog::OnCommand(id, notification);
     }
-    void OnNotify(int id, int code) override {
-        events.push_back("notify " + std::to_string(id) + "/" + std::to_string(code));
-    }
     void OnPaint(PaintContext& paint) override {
         if (onPaint) onPaint(paint);
-    }
-    void OnOK() override {
-        events.push_back("ok");
-        Dialog::OnOK();
     }
     void OnAbandonExchange() override {
         events.push_back("abandon");
@@ -144,9 +137,9 @@ void WriteSolidBitmap(const std::string& path, BYTE red, BYTE green, BYTE blue) 
     for (int i = 0; i < 64; ++i) out << static_cast<char>(blue) << static_cast<char>(green) << static_cast<char>(red);
 }
 
-// The native controls' rules the program relies on: a sorted combo box's order and "no such item"
-// as none, one selection in the list view and a user's click reported, and an address field
-// that a user empties no longer counts.
+// The native controls' rules the program relies on (the list view's click and a whole address
+// wine_gui sees): a sorted combo box's order and "no such item" as none, a long list text kept
+// whole, and an address field a user empties no longer counts.
 TEST_F(Win32ToolkitTest, ComboListViewAndAddressFieldFollowTheProgramsRules) {
     Probe probe;
     probe.onInit = [&] {
@@ -164,12 +157,9 @@ TEST_F(Win32ToolkitTest, ComboListViewAndAddressFieldFollowTheProgramsRules) {
         list.InsertColumn(1, "IP Address", 90);
         list.SetFullRowSelect();
         list.InsertItem(0, "alpha");
-        list.InsertItem(1, "bravo");
         const std::string longName(700, 'n');
-        list.SetItemText(1, 1, longName);
-        EXPECT_EQ(list.ItemText(1, 1), longName);
-        list.Select(1);
-        EXPECT_EQ(list.SelectionMark(), 1);
+        list.SetItemText(0, 1, longName);
+        EXPECT_EQ(list.ItemText(0, 1), longName);
 
         IpAddressControl address(probe.w(), IDC_ADDRESS);
         std::uint8_t octets[4] = {};
@@ -185,24 +175,9 @@ TEST_F(Win32ToolkitTest, ComboListViewAndAddressFieldFollowTheProgramsRules) {
         SetWindowTextA(last, "");
         EXPECT_EQ(address.GetAddress(octets), 3);
 
-        const HWND raw = probe.control(IDC_LIST);
-        Soon([&, raw] {
-            RECT row{};
-            row.left = LVIR_BOUNDS;
-            SendMessageA(raw, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-            const LPARAM at = MAKELPARAM(row.left + 5, (row.top + row.bottom) / 2);
-            PostMessageA(raw, WM_LBUTTONDOWN, MK_LBUTTON, at);
-            PostMessageA(raw, WM_LBUTTONUP, 0, at);
-            Soon([&] {
-                ListView shown(probe.w(), IDC_LIST);
-                EXPECT_EQ(shown.SelectionMark(), 0);
-                EXPECT_FALSE(shown.IsSelected(1));
-                probe.EndDialog(kIdOk);
-            });
-        });
+        probe.EndDialog(kIdOk);
     };
     EXPECT_EQ(probe.DoModal(), kIdOk);
-    EXPECT_TRUE(probe.Saw("notify " + std::to_string(IDC_LIST) + "/" + std::to_string(kListClick)));
 }
 
 TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputAndCanBeClosed) {
