@@ -1,13 +1,8 @@
-# Shared by the scripts that drive Vidudi.exe under Wine from outside (source it after
-# wine_common.sh and ../lan/vlan.sh): the program, the UI driver, a virtual LAN with its own X
-# server and wineserver in the client namespace, and cleanup on every way out.
-#
-#   gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX   checks, prefix, LAN, trap (sets WORK)
-#   gui_start_display                                 Xvfb and the wineserver, once the LAN has its client
-#   drv ARGS...                                       the UI driver against the program
-#   gui_choose ADDRESS                                Refresh, then a click on the adapter's row
-#   gui_row_of ADDRESS                                the device list row showing it (empty: none)
-#   gui_expect_message CAPTION TEXT                   the open message box, then OK
+# For the scripts that drive Vidudi.exe under Wine (source after wine_common.sh and
+# ../lan/vlan.sh): gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX (checks, prefix, LAN, trap;
+# sets WORK), gui_start_display (Xvfb and wineserver in the client namespace), drv ARGS (the UI
+# driver), gui_choose ADDRESS (Refresh, then a click on its row), gui_row_of ADDRESS,
+# gui_expect_message CAPTION TEXT (the open message box, then OK).
 
 gui_begin() {
     GUI_WINDOWS=$(cd "$1" 2>/dev/null && pwd) || wine_fail "no Windows build at $1"

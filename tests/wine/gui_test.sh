@@ -1,10 +1,9 @@
 #!/bin/bash
-# Vidudi.exe under Wine on a virtual LAN of four segments, checked from outside as a user sees
-# it: the window shows at once, answers during its first search and lists the adapters of all
-# segments; a second copy ends at once without a window; Map Drive through Wine's connection
-# service reports its failures; the window answers during a Refresh and during an address change
-# confirmed after 6 s (where a Refresh sends nothing); the close box ends the program within 2 s
-# in the middle of a change that is never confirmed.
+# Vidudi.exe under Wine on a four-segment LAN, seen from outside: the window shows at once,
+# answers during its first search and lists every segment's adapters; a second copy ends without
+# a window; Map Drive reports Wine's connection service failing; the window answers during a
+# Refresh and a change confirmed after 6 s (a Refresh then sends nothing); the close box ends the
+# program within 2 s during a change never confirmed.
 #
 #   gui_test.sh WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX
 set -u -o pipefail
@@ -20,20 +19,9 @@ work=$WORK
 for segment in 1 2 3 4; do
     vlan_add_segment $segment && vlan_add_client_iface $segment >/dev/null || wine_fail "cannot add segment $segment"
 done
-cat >"$work/segment1.ini" <<'INI'
-[device]
-name = NAS-ONE
-address = 10.77.1.10
-gateway = 10.77.1.1
-shares = public:music
-
-[device]
-name = NAS-TWO
-address = 10.77.1.11
-netmask = 255.255.0.0
-gateway = 10.77.1.254
-dhcp = yes
-INI
+printf '%s\n' '[device]' 'name = NAS-ONE' 'address = 10.77.1.10' 'gateway = 10.77.1.1' 'shares = public:music' \
+    '[device]' 'name = NAS-TWO' 'address = 10.77.1.11' 'netmask = 255.255.0.0' 'gateway = 10.77.1.254' 'dhcp = yes' \
+    >"$work/segment1.ini"
 printf '[device]\nname = NAS-THREE\naddress = 10.77.2.10\ngateway = 10.77.2.1\nreply-form = 7\ntype-codes = 3 10\n' \
     >"$work/segment2.ini"
 # One that confirms a new address only after 6 s, one that never does.

@@ -87,12 +87,12 @@ diff -u "$WORK/expected-rows.txt" "$WORK/rows.txt" || wine_fail "the device list
 images=("$source/res/search_on.bmp" "$source/res/device_setting.bmp" "$source/res/exit.bmp")
 for tries in $(seq 20); do
     vlan_client_exec import -window root -depth 8 "rgb:$WORK/screen.rgb" 2>>"$WORK/import.err" &&
-        python3 "$here/package_check.py" images "$WORK/screen.rgb" 1024 768 "${images[@]}" 2>"$WORK/images.err" &&
+        python3 "$here/package_check.py" "$WORK/screen.rgb" 1024 "${images[@]}" 2>"$WORK/images.err" &&
         break
     sleep 0.5
 done
 [ -s "$WORK/images.err" ] && { cat "$WORK/images.err" >&2; wine_fail "the window does not show its images"; }
-drv no-messagebox >/dev/null || wine_fail "a message box is open: $(drv messagebox)"
+drv --timeout 0.5 messagebox >"$WORK/box.txt" && wine_fail "a message box is open: $(cat "$WORK/box.txt")"
 drv click 1009 >/dev/null
 drv --timeout 20 wait-gone || wine_fail "Exit did not end the program"
 

@@ -1,8 +1,5 @@
-// Opens a device's web page through the real registry and WinExec, and prints every command
-// line the program starts with WinExec's answer, one line each:
-//   WinExec "COMMAND LINE" SHOW -> CODE
-//
-//   web_page_probe ADDRESS              OpenWebPage(ADDRESS)
+// web_page_probe ADDRESS: opens the web page through the real registry and WinExec, printing
+// each command line started as: WinExec "COMMAND LINE" SHOW -> CODE
 #include <cstdio>
 #include <string>
 

@@ -11,10 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 [ $# -eq 4 ] || wine_fail "usage: $0 PREFIX VERSION_PROBE WEB_PAGE_PROBE RECORDER"
 for file in "$2" "$3" "$4"; do wine_require_file "$file" "$(basename "$file")"; done
-if [ -z "${VIDUDI_WINE_ISOLATED:-}" ]; then
-    [ "$(id -u)" -eq 0 ] || { echo "needs root for a private network namespace (unshare --net); skipped" >&2; exit 77; }
-    exec unshare --net env VIDUDI_WINE_ISOLATED=1 "$0" "$@"
-fi
+wine_isolate "$0" "$@"
 
 version_key="HKCU\\Software\\Wine\\AppDefaults\\$(basename "$2")"
 clients='HKLM\Software\Clients\StartMenuInternet'

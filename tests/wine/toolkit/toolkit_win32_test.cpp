@@ -1,5 +1,4 @@
-// The win32 dialog layer on real windows, under Wine and Xvfb: what the program relies on from
-// its dialogs, checked against the windows themselves (their state, pixels and messages).
+// The win32 dialog layer on real windows under Wine and Xvfb: their state, pixels and messages.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,14 +14,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#undef MessageBox
-#undef LoadString
 
 namespace vidudi::toolkit {
 namespace {
 
-// Work to do from inside the running modal loop, after `ms` milliseconds (0: as soon as the
-// queue holds nothing else, paints included).
+// Work inside the running modal loop after `ms` ms (0: once the queue holds nothing else).
 std::map<UINT_PTR, std::function<void()>> g_timers;
 
 void CALLBACK RunTimer(HWND, UINT, UINT_PTR id, DWORD) {
@@ -137,9 +133,8 @@ void WriteSolidBitmap(const std::string& path, BYTE red, BYTE green, BYTE blue) 
     for (int i = 0; i < 64; ++i) out << static_cast<char>(blue) << static_cast<char>(green) << static_cast<char>(red);
 }
 
-// The native controls' rules the program relies on (the list view's click and a whole address
-// wine_gui sees): a sorted combo box's order and "no such item" as none, a long list text kept
-// whole, and an address field a user empties no longer counts.
+// Rules of the native controls wine_gui does not see: a sorted combo's order, "no such item" as
+// none, a long list text kept whole, an address field a user empties no longer counted.
 TEST_F(Win32ToolkitTest, ComboListViewAndAddressFieldFollowTheProgramsRules) {
     Probe probe;
     probe.onInit = [&] {
@@ -155,7 +150,6 @@ TEST_F(Win32ToolkitTest, ComboListViewAndAddressFieldFollowTheProgramsRules) {
         ListView list(probe.w(), IDC_LIST);
         list.InsertColumn(0, "Device Name", 120);
         list.InsertColumn(1, "IP Address", 90);
-        list.SetFullRowSelect();
         list.InsertItem(0, "alpha");
         const std::string longName(700, 'n');
         list.SetItemText(0, 1, longName);
@@ -198,8 +192,7 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
         const HWND plain = probe.control(IDC_PLAIN);
         const HWND edit = probe.control(IDC_EDIT);
         const HWND label = probe.control(IDC_LABEL);
-        // On the window's thread while the work runs: the pointer over the window is the
-        // wait cursor, and the window repaints.
+        // On the window's thread while the work runs: the wait cursor, and the window repaints.
         After(100, [&, window] {
             SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
             waitCursor = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
@@ -225,8 +218,7 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
         });
         EXPECT_EQ(w.Text(IDC_LABEL), "");
         EXPECT_FALSE(probe.Saw("command " + std::to_string(IDC_PLAIN) + "/0"));
-        // The close box in the middle of one: the work is told to give up, OnClose follows
-        // once it has ended.
+        // The close box in the middle of one: the work is told to give up, then OnClose.
         secondOpen = w.RunExchange("Waiting...", [&] {
             PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
             for (int waited = 0; !probe.abandoned && waited < 5000; waited += 5) Sleep(5);

@@ -1,30 +1,14 @@
-// vidudi-ui-driver: reads and drives the running program's window from outside, for the wine
-// test scripts. One command per run; results go to stdout as plain lines.
-//
-//   vidudi-ui-driver [--timeout S] [--no-wait] COMMAND [ARGS...]
-//
-// The window is the visible top-level dialog captioned "Norvane Vidudi" not owned by another
-// of that caption (the about box). --timeout: seconds to wait for windows and answers (10).
-// --no-wait: input commands return once the input is taken, not when the exchange it started
-// with the devices ends.
-//
-//   wait-window              PID X Y W H (outer rectangle, screen pixels)
-//   wait-gone                waits until no such window exists
-//   list-rows ID             one line per row of list view ID, the columns separated by tabs
-//   control ID               text=TEXT of control ID
-//   click ID | click-row ID ROW | select ID INDEX | ip ID A.B.C.D | syscommand N
-//   messagebox               waits for a message box: caption=... and text=...
-//   answer-messagebox        presses OK and waits until the box is gone and the window enabled
-//   no-messagebox            succeeds if no message box is open now
-//   wait-idle                waits until the status line (control 1050) is empty
-//   watch                    waits for an exchange to begin, then probes the window with
-//                            WM_NULL every 50 ms until the status line is empty again; prints
-//                            status=TEXT at each change, then probes=N slowest=MS. Fails as
-//                            soon as a probe (or a read of the line) takes over 250 ms.
-//
-// Input commands return once the program has handled the input (or shows a modal box because
-// of it) and, without --no-wait, no exchange runs any more. Exit status: 0 done, 1 not there
-// or no answer in time, 2 bad usage.
+// vidudi-ui-driver [--timeout S] [--no-wait] COMMAND [ARGS...]: reads and drives the running
+// program's window (the visible dialog "Norvane Vidudi" not owned by another of that caption)
+// from outside, for the wine test scripts. Commands: wait-window (prints PID X Y W H), wait-gone,
+// list-rows ID (tab-separated columns), control ID (text=...), click ID, click-row ID ROW,
+// select ID INDEX, ip ID A.B.C.D, syscommand N, messagebox (caption=... text=...),
+// answer-messagebox (OK), wait-idle (status line 1050 empty), and watch: waits for
+// an exchange to begin, then probes the window with WM_NULL every 50 ms until the status line is
+// empty again, printing status=TEXT at each change and probes=N slowest=MS; it fails as soon as
+// a probe or a read of the line takes over 250 ms. Input commands return once the program has
+// handled the input and, without --no-wait, the exchange it started has ended. Exit status: 0
+// done, 1 not there or no answer within S seconds (10), 2 bad usage.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
@@ -39,10 +23,9 @@
 
 namespace {
 
-struct NotThere {
-  std::string message;
-};
-struct BadUsage {
+// Ends a command early: status 1 (not there, or no answer in time) or 2 (bad usage).
+struct Failure {
+  int status;
   std::string message;
 };
 
@@ -57,7 +40,7 @@ using Clock = std::chrono::steady_clock;
 int number(const std::string& text) {
   char* end = nullptr;
   long value = std::strtol(text.c_str(), &end, text.rfind("0x", 0) == 0 ? 16 : 10);
-  if (text.empty() || *end != '\0' || value < 0 || value > 0xFFFF) throw BadUsage{"not a number: " + text};
+  if (text.empty() || *end != '\0' || value < 0 || value > 0xFFFF) throw Failure{2, "not a number: " + text};
   return static_cast<int>(value);
 }
 
@@ -72,17 +55,14 @@ std::string one_line(const std::string& text) {
 }
 
 void print_line(const std::string& line) { std::printf("%s\n", line.c_str()); }
-
 std::string class_of(HWND window) {
   char name[256];
-  int length = GetClassNameA(window, name, sizeof name);
-  return std::string(name, static_cast<size_t>(std::max(length, 0)));
+  return std::string(name, static_cast<size_t>(std::max(GetClassNameA(window, name, sizeof name), 0)));
 }
 
 std::string caption_of(HWND window) {
   char text[512];
-  int length = GetWindowTextA(window, text, sizeof text);
-  return std::string(text, static_cast<size_t>(std::max(length, 0)));
+  return std::string(text, static_cast<size_t>(std::max(GetWindowTextA(window, text, sizeof text), 0)));
 }
 
 DWORD process_of(HWND window) {
@@ -93,27 +73,27 @@ DWORD process_of(HWND window) {
 
 bool is_dialog(HWND window) { return class_of(window) == kDialogClass; }
 
-BOOL CALLBACK collect_window(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-
 std::vector<HWND> top_level_windows() {
   std::vector<HWND> windows;
-  EnumWindows(collect_window, reinterpret_cast<LPARAM>(&windows));
+  auto collect = [](HWND window, LPARAM list) -> BOOL {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+  };
+  EnumWindows(collect, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
 // A block of memory in the program, for the list-view messages whose parameters are pointers.
-class RemoteMemory {
- public:
+struct RemoteMemory {
+  HANDLE process_ = nullptr;
+  char* base_ = nullptr;
   RemoteMemory(DWORD pid, SIZE_T size) {
     process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process_) throw NotThere{"cannot open the program's process"};
+    if (!process_) throw Failure{1, "cannot open the program's process"};
     base_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     if (!base_) {
       CloseHandle(process_);
-      throw NotThere{"cannot allocate memory in the program"};
+      throw Failure{1, "cannot allocate memory in the program"};
     }
   }
   ~RemoteMemory() {
@@ -121,172 +101,156 @@ class RemoteMemory {
     CloseHandle(process_);
   }
   RemoteMemory(const RemoteMemory&) = delete;
-  RemoteMemory& operator=(const RemoteMemory&) = delete;
-
   char* at(SIZE_T offset) const { return base_ + offset; }
   LPARAM param() const { return reinterpret_cast<LPARAM>(base_); }
   void write(SIZE_T offset, const void* data, SIZE_T size) {
-    if (!WriteProcessMemory(process_, at(offset), data, size, nullptr)) throw NotThere{"cannot write into the program"};
+    if (!WriteProcessMemory(process_, at(offset), data, size, nullptr)) throw Failure{1, "cannot write into the program"};
   }
   void read(SIZE_T offset, void* data, SIZE_T size) {
-    if (!ReadProcessMemory(process_, at(offset), data, size, nullptr)) throw NotThere{"cannot read the program"};
+    if (!ReadProcessMemory(process_, at(offset), data, size, nullptr)) throw Failure{1, "cannot read the program"};
   }
-
- private:
-  HANDLE process_ = nullptr;
-  char* base_ = nullptr;
 };
 
 // The item record is copied byte for byte into the program: both must be 64-bit programs.
 static_assert(sizeof(void*) == 8, "build the driver as a 64-bit program, like Vidudi.exe");
 
-class Driver {
- public:
-  Driver(double timeout, bool no_wait) : timeout_(timeout), no_wait_(no_wait) {}
-  int run(const std::vector<std::string>& w);
+double g_timeout = 10.0;
+bool g_no_wait = false;
+HWND g_main = nullptr;
+HWND app_window();
+void wait_idle();
 
- private:
-  Clock::time_point deadline() const {
-    return Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeout_ * 1000.0));
+Clock::time_point deadline() {
+  return Clock::now() + std::chrono::milliseconds(static_cast<long long>(g_timeout * 1000.0));
+}
+UINT answer_ms() { return static_cast<UINT>(std::max(g_timeout * 1000.0, 100.0)); }
+
+template <class Find>
+auto wait_for(Find find) -> decltype(find()) {
+  auto until = deadline();
+  for (;;) {
+    if (auto found = find()) return found;
+    if (Clock::now() >= until) return {};
+    Sleep(50);
   }
-  UINT answer_ms() const { return static_cast<UINT>(std::max(timeout_ * 1000.0, 100.0)); }
+}
 
-  template <class Find>
-  auto wait_for(Find find) const -> decltype(find()) {
-    auto until = deadline();
-    for (;;) {
-      if (auto found = find()) return found;
-      if (Clock::now() >= until) return {};
-      Sleep(50);
-    }
+LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, answer_ms(), &result)) {
+    throw Failure{1, IsWindow(window) ? "the program did not answer in time" : "the window went away"};
   }
+  return static_cast<LRESULT>(result);
+}
 
-  LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) const {
+void post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!PostMessageA(window, message, wparam, lparam)) throw Failure{1, "cannot post to the window"};
+}
+
+// Returns once the program has handled `posted` more messages: a sent message is handled
+// before the next posted one is taken, so each answered round trip means the message before
+// it was dispatched (or its handler runs a modal box of its own).
+void settle(int posted) {
+  for (int round = 0; round <= posted + 1; ++round) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, answer_ms(), &result)) {
-      throw NotThere{IsWindow(window) ? "the program did not answer in time" : "the window went away"};
-    }
-    return static_cast<LRESULT>(result);
-  }
-
-  void post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) const {
-    if (!PostMessageA(window, message, wparam, lparam)) throw NotThere{"cannot post to the window"};
-  }
-
-  // Returns once the program has handled `posted` more messages: a sent message is handled
-  // before the next posted one is taken, so each answered round trip means the message before
-  // it was dispatched (or its handler runs a modal box of its own).
-  void settle(int posted) {
-    for (int round = 0; round <= posted + 1; ++round) {
-      DWORD_PTR result = 0;
-      if (!SendMessageTimeoutA(main(), WM_NULL, 0, 0, SMTO_NORMAL, answer_ms(), &result)) {
-        if (!IsWindow(main())) return;  // the input closed the window
-        throw NotThere{"the program was still busy"};
-      }
-    }
-    if (!no_wait_) wait_idle();
-  }
-
-  std::vector<HWND> main_windows(bool visible_only) const {
-    std::vector<HWND> found;
-    for (HWND window : top_level_windows()) {
-      if (!is_dialog(window) || caption_of(window) != kTitle) continue;
-      if (visible_only && !IsWindowVisible(window)) continue;
-      HWND owner = GetWindow(window, GW_OWNER);
-      if (owner && is_dialog(owner) && caption_of(owner) == kTitle) continue;
-      found.push_back(window);
-    }
-    return found;
-  }
-
-  HWND main() {
-    if (!main_) {
-      main_ = wait_for([&]() -> HWND {
-        auto found = main_windows(true);
-        return found.empty() ? nullptr : found.front();
-      });
-      if (!main_) throw NotThere{"no window within the timeout"};
-    }
-    return main_;
-  }
-
-  // A message box comes from the system's template, so its module is not the program's.
-  HWND open_message_box() {
-    DWORD pid = process_of(main());
-    for (HWND window : top_level_windows()) {
-      if (window == main() || !is_dialog(window) || !IsWindowVisible(window) || process_of(window) != pid) continue;
-      HWND text = GetDlgItem(window, kMessageBoxTextId);
-      if (!text || class_of(text) != "Static" || (GetWindowLongA(text, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
-      if (GetWindowLongPtrA(window, GWLP_HINSTANCE) != GetWindowLongPtrA(main(), GWLP_HINSTANCE)) return window;
-    }
-    return nullptr;
-  }
-
-  HWND wait_message_box() {
-    HWND box = wait_for([&] { return open_message_box(); });
-    if (!box) throw NotThere{"no message box within the timeout"};
-    return box;
-  }
-
-  HWND control(int id, const char* kind = nullptr) {
-    HWND window = GetDlgItem(main(), id);
-    if (!window) throw NotThere{"no control " + std::to_string(id)};
-    if (kind && class_of(window) != kind) throw NotThere{"control " + std::to_string(id) + " is no " + kind};
-    return window;
-  }
-
-  // A user cannot click what is hidden or disabled, nor in a window a modal box disabled.
-  HWND clickable(int id, const char* kind = nullptr) {
-    HWND window = control(id, kind);
-    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || !IsWindowEnabled(main())) {
-      throw NotThere{"control " + std::to_string(id) + " is hidden or disabled, or a modal box is open"};
-    }
-    return window;
-  }
-
-  std::string window_text(HWND window) const {
-    LRESULT length = send(window, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
-    LRESULT got = send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, length)));
-    return text;
-  }
-
-  // The status line; empty when it is gone. The program reads its messages only between
-  // commands or in a modal box, so an empty line means the command has finished.
-  std::string status_text() {
-    HWND line = GetDlgItem(main(), kStatusLineId);
-    try {
-      return line ? window_text(line) : std::string();
-    } catch (const NotThere&) {
-      if (!IsWindow(line)) return {};
-      throw;
+    if (!SendMessageTimeoutA(app_window(), WM_NULL, 0, 0, SMTO_NORMAL, answer_ms(), &result)) {
+      if (!IsWindow(app_window())) return;  // the input closed the window
+      throw Failure{1, "the program was still busy"};
     }
   }
+  if (!g_no_wait) wait_idle();
+}
 
-  void wait_idle() {
-    std::string last;
-    if (!wait_for([&] { return (last = status_text()).empty(); })) throw NotThere{"still busy: " + last};
+std::vector<HWND> main_windows(bool visible_only) {
+  std::vector<HWND> found;
+  for (HWND window : top_level_windows()) {
+    if (!is_dialog(window) || caption_of(window) != kTitle) continue;
+    if (visible_only && !IsWindowVisible(window)) continue;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner && is_dialog(owner) && caption_of(owner) == kTitle) continue;
+    found.push_back(window);
   }
+  return found;
+}
 
-  // Button down and up go in together: a cursor move between them makes the list view drop it.
-  void click_at(HWND window, LONG x, LONG y) {
-    post(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    post(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    settle(2);
+HWND app_window() {
+  if (!g_main) {
+    g_main = wait_for([&]() -> HWND {
+      auto found = main_windows(true);
+      return found.empty() ? nullptr : found.front();
+    });
+    if (!g_main) throw Failure{1, "no window within the timeout"};
   }
+  return g_main;
+}
 
-  void list_rows(int id);
-  void click_row(int id, int row);
-  void set_address(int id, const std::string& address);
-  void watch();
+// A message box comes from the system's template, so its module is not the program's.
+HWND open_message_box() {
+  DWORD pid = process_of(app_window());
+  for (HWND window : top_level_windows()) {
+    if (window == app_window() || !is_dialog(window) || !IsWindowVisible(window) || process_of(window) != pid) continue;
+    HWND text = GetDlgItem(window, kMessageBoxTextId);
+    if (!text || class_of(text) != "Static" || (GetWindowLongA(text, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+    if (GetWindowLongPtrA(window, GWLP_HINSTANCE) != GetWindowLongPtrA(app_window(), GWLP_HINSTANCE)) return window;
+  }
+  return nullptr;
+}
 
-  double timeout_;
-  bool no_wait_;
-  HWND main_ = nullptr;
-};
+HWND wait_message_box() {
+  if (HWND box = wait_for([&] { return open_message_box(); })) return box;
+  throw Failure{1, "no message box within the timeout"};
+}
 
-void Driver::list_rows(int id) {
+HWND control(int id, const char* kind = nullptr) {
+  HWND window = GetDlgItem(app_window(), id);
+  if (!window) throw Failure{1, "no control " + std::to_string(id)};
+  if (kind && class_of(window) != kind) throw Failure{1, "control " + std::to_string(id) + " is no " + kind};
+  return window;
+}
+
+// A user cannot click what is hidden or disabled, nor in a window a modal box disabled.
+HWND clickable(int id, const char* kind = nullptr) {
+  HWND window = control(id, kind);
+  if (!IsWindowVisible(window) || !IsWindowEnabled(window) || !IsWindowEnabled(app_window())) {
+    throw Failure{1, "control " + std::to_string(id) + " is hidden or disabled, or a modal box is open"};
+  }
+  return window;
+}
+
+std::string window_text(HWND window) {
+  LRESULT length = send(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
+  LRESULT got = send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, length)));
+  return text;
+}
+
+// The status line; empty when it is gone. The program reads its messages only between
+// commands or in a modal box, so an empty line means the command has finished.
+std::string status_text() {
+  HWND line = GetDlgItem(app_window(), kStatusLineId);
+  try {
+    return line ? window_text(line) : std::string();
+  } catch (const Failure&) {
+    if (!IsWindow(line)) return {};
+    throw;
+  }
+}
+
+void wait_idle() {
+  std::string last;
+  if (!wait_for([&] { return (last = status_text()).empty(); })) throw Failure{1, "still busy: " + last};
+}
+
+// Button down and up go in together: a cursor move between them makes the list view drop it.
+void click_at(HWND window, LONG x, LONG y) {
+  post(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  post(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  settle(2);
+}
+
+
+void list_rows(int id) {
   HWND list = control(id, WC_LISTVIEWA);
   constexpr int kTextMax = 1024;
   RemoteMemory memory(process_of(list), sizeof(LVITEMA) + kTextMax);
@@ -312,34 +276,23 @@ void Driver::list_rows(int id) {
 
 // A click at the centre of the row's label (the first column takes it with or without
 // full-row selection); the row must be in view.
-void Driver::click_row(int id, int row) {
+void click_row(int id, int row) {
   HWND list = clickable(id, WC_LISTVIEWA);
-  if (row >= send(list, LVM_GETITEMCOUNT, 0, 0)) throw NotThere{"no row " + std::to_string(row)};
+  if (row >= send(list, LVM_GETITEMCOUNT, 0, 0)) throw Failure{1, "no row " + std::to_string(row)};
   RemoteMemory memory(process_of(list), sizeof(RECT));
   RECT r{};
   r.left = LVIR_LABEL;
   memory.write(0, &r, sizeof r);
-  if (!send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), memory.param())) throw NotThere{"no row rectangle"};
+  if (!send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), memory.param())) throw Failure{1, "no row rectangle"};
   memory.read(0, &r, sizeof r);
   RECT client{};
   GetClientRect(list, &client);
   LONG y = (r.top + r.bottom) / 2;
-  if (y < client.top || y >= client.bottom) throw NotThere{"row " + std::to_string(row) + " is out of view"};
+  if (y < client.top || y >= client.bottom) throw Failure{1, "row " + std::to_string(row) + " is out of view"};
   click_at(list, (std::max(r.left, client.left) + std::min(r.right, client.right)) / 2, y);
 }
 
-void Driver::set_address(int id, const std::string& address) {
-  unsigned a, b, c, d;
-  char end;
-  if (std::sscanf(address.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &end) != 4 || (a | b | c | d) > 255) {
-    throw BadUsage{"not an address: " + address};
-  }
-  send(control(id, WC_IPADDRESSA), IPM_SETADDRESS, 0,
-       static_cast<LPARAM>(MAKEIPADDRESS(static_cast<BYTE>(a), static_cast<BYTE>(b), static_cast<BYTE>(c),
-                                         static_cast<BYTE>(d))));
-}
-
-void Driver::watch() {
+void watch() {
   HWND line = control(kStatusLineId);
   double slowest = 0.0;
   // Every question to the window is a probe: it must come back within the limit.
@@ -347,7 +300,7 @@ void Driver::watch() {
     auto start = Clock::now();
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, kProbeLimitMs, &result)) {
-      throw NotThere{IsWindow(window) ? "the window did not answer within 250 ms" : "the window went away"};
+      throw Failure{1, IsWindow(window) ? "the window did not answer within 250 ms" : "the window went away"};
     }
     slowest = std::max(slowest, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     return static_cast<LRESULT>(result);
@@ -360,13 +313,13 @@ void Driver::watch() {
   auto until = deadline();
   std::string status = read_line();
   for (; status.empty(); status = read_line()) {
-    if (Clock::now() >= until) throw NotThere{"no exchange began within the timeout"};
+    if (Clock::now() >= until) throw Failure{1, "no exchange began within the timeout"};
     Sleep(20);
   }
   print_line("status=" + one_line(status));
   int probes = 0;
   while (!status.empty()) {
-    ask(main(), WM_NULL, 0, 0);
+    ask(app_window(), WM_NULL, 0, 0);
     ++probes;
     Sleep(50);
     std::string now = read_line();
@@ -376,18 +329,18 @@ void Driver::watch() {
   std::printf("probes=%d slowest=%.0f\n", probes, slowest);
 }
 
-int Driver::run(const std::vector<std::string>& w) {
+int run(const std::vector<std::string>& w) {
   const std::string& command = w[0];
   auto want = [&](size_t operands) {
-    if (w.size() != operands + 1) throw BadUsage{command + " takes " + std::to_string(operands) + " operand(s)"};
+    if (w.size() != operands + 1) throw Failure{2, command + " takes " + std::to_string(operands) + " operand(s)"};
     return true;
   };
   if (command == "wait-window" && want(0)) {
     RECT r{};
-    GetWindowRect(main(), &r);
-    std::printf("%lu %ld %ld %ld %ld\n", process_of(main()), r.left, r.top, r.right - r.left, r.bottom - r.top);
+    GetWindowRect(app_window(), &r);
+    std::printf("%lu %ld %ld %ld %ld\n", process_of(app_window()), r.left, r.top, r.right - r.left, r.bottom - r.top);
   } else if (command == "wait-gone" && want(0)) {
-    if (!wait_for([&] { return main_windows(false).empty(); })) throw NotThere{"the window is still there"};
+    if (!wait_for([&] { return main_windows(false).empty(); })) throw Failure{1, "the window is still there"};
   } else if (command == "list-rows" && want(1)) {
     list_rows(number(w[1]));
   } else if (command == "control" && want(1)) {
@@ -402,14 +355,19 @@ int Driver::run(const std::vector<std::string>& w) {
   } else if (command == "select" && want(2)) {
     int id = number(w[1]);
     HWND combo = control(id, WC_COMBOBOXA);
-    if (send(combo, CB_SETCURSEL, static_cast<WPARAM>(number(w[2])), 0) == CB_ERR) throw NotThere{"no such item"};
+    if (send(combo, CB_SETCURSEL, static_cast<WPARAM>(number(w[2])), 0) == CB_ERR) throw Failure{1, "no such item"};
     // Posted: the window's answer may be a modal message box.
     post(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     settle(1);
   } else if (command == "ip" && want(2)) {
-    set_address(number(w[1]), w[2]);
+    unsigned a, b, c, d;
+    char end;
+    if (std::sscanf(w[2].c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &end) != 4 || (a | b | c | d) > 255) {
+      throw Failure{2, "not an address: " + w[2]};
+    }
+    send(control(number(w[1]), WC_IPADDRESSA), IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)));
   } else if (command == "syscommand" && want(1)) {
-    post(main(), WM_SYSCOMMAND, static_cast<WPARAM>(number(w[1])), 0);
+    post(app_window(), WM_SYSCOMMAND, static_cast<WPARAM>(number(w[1])), 0);
     settle(1);
   } else if (command == "messagebox" && want(0)) {
     HWND box = wait_message_box();
@@ -419,18 +377,16 @@ int Driver::run(const std::vector<std::string>& w) {
     HWND box = wait_message_box();
     post(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     // The owner takes input again a moment after its box has gone.
-    if (!wait_for([&] { return (!IsWindow(box) || !IsWindowVisible(box)) && IsWindowEnabled(main()); })) {
-      throw NotThere{"the box is still open"};
+    if (!wait_for([&] { return (!IsWindow(box) || !IsWindowVisible(box)) && IsWindowEnabled(app_window()); })) {
+      throw Failure{1, "the box is still open"};
     }
-    if (!no_wait_) wait_idle();
-  } else if (command == "no-messagebox" && want(0)) {
-    if (HWND box = open_message_box()) throw NotThere{"a message box is open: " + one_line(caption_of(box))};
+    if (!g_no_wait) wait_idle();
   } else if (command == "wait-idle" && want(0)) {
     wait_idle();
   } else if (command == "watch" && want(0)) {
     watch();
   } else {
-    throw BadUsage{"unknown command " + command};
+    throw Failure{2, "unknown command " + command};
   }
   return 0;
 }
@@ -441,29 +397,24 @@ int main(int argc, char** argv) {
   // Lines end in \n alone: the scripts that read them run on Linux.
   _setmode(_fileno(stdout), _O_BINARY);
   try {
-    double timeout = 10.0;
-    bool no_wait = false;
     std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
       std::string word = argv[i];
       if (word == "--timeout" && i + 1 < argc) {
-        timeout = std::atof(argv[++i]);
+        g_timeout = std::atof(argv[++i]);
       } else if (word == "--no-wait") {
-        no_wait = true;
+        g_no_wait = true;
       } else if (word.rfind("--", 0) == 0) {
-        throw BadUsage{"unknown option " + word};
+        throw Failure{2, "unknown option " + word};
       } else {
         words.push_back(word);
       }
     }
-    if (words.empty()) throw BadUsage{"no command"};
-    return Driver(timeout, no_wait).run(words);
-  } catch (const BadUsage& failure) {
-    std::fprintf(stderr, "vidudi-ui-driver: %s (see the source for the commands)\n", failure.message.c_str());
-    return 2;
-  } catch (const NotThere& failure) {
+    if (words.empty()) throw Failure{2, "no command"};
+    return run(words);
+  } catch (const Failure& failure) {
     std::fflush(stdout);
     std::fprintf(stderr, "vidudi-ui-driver: %s\n", failure.message.c_str());
-    return 1;
+    return failure.status;
   }
 }
