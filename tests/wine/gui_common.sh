@@ -1,16 +1,8 @@
-# Shared by the scripts that drive Vidudi.exe under Wine from outside (source it after
-# wine_common.sh and ../lan/vlan.sh): the program, the UI driver, a virtual LAN with its own X
-# server and wineserver in the client namespace, and cleanup on every way out.
-#
-#   gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX   checks, prefix, LAN, trap (sets WORK)
-#   gui_start_display                                 Xvfb and the wineserver, once the LAN has its client
-#   gui_start_program                                 Vidudi.exe, and waits for its window and
-#                                                     the end of its first search
-#   drv ARGS...                                       the UI driver against the program
-#   gui_choose ADDRESS                                Refresh, then a click on the adapter's row
-#   gui_row_of ADDRESS                                the device list row showing it (empty: none)
-#   gui_expect_message CAPTION TEXT                   the open message box, then OK
-#   gui_click ID                                      a click, once the window takes input again
+# For the scripts that drive Vidudi.exe under Wine (source after wine_common.sh and
+# ../lan/vlan.sh): gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX (checks, prefix, LAN, trap;
+# sets WORK), gui_start_display (Xvfb and wineserver in the client namespace), drv ARGS (the UI
+# driver), gui_choose ADDRESS (Refresh, then a click on its row), gui_row_of ADDRESS,
+# gui_expect_message CAPTION TEXT (the open message box, then OK).
 
 gui_begin() {
     GUI_WINDOWS=$(cd "$1" 2>/dev/null && pwd) || wine_fail "no Windows build at $1"
@@ -53,14 +45,6 @@ gui_start_display() {
 
 drv() { vlan_client_exec timeout -k 5 180 wine "$GUI_DRIVER" "$@" 2>>"$WORK/driver.err" | tr -d '\r'; }
 
-gui_start_program() {
-    (cd "$GUI_APP_DIR" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >"$WORK/program.log" 2>&1 &
-    GUI_APP_PID=$!
-    drv --timeout 60 wait-window >"$WORK/window.txt" || wine_fail "the main window did not appear"
-    # The window shows at once; its rows come when the first search ends.
-    drv --timeout 60 wait-idle || wine_fail "the first search did not end"
-}
-
 gui_row_of() { drv list-rows 1000 | awk -F'\t' -v a="$1" '$2 == a { print NR - 1; exit }'; }
 
 gui_choose() {
@@ -76,15 +60,4 @@ gui_expect_message() {
     printf 'caption=%s\ntext=%s\n' "$1" "$2" >"$WORK/box.want"
     diff -u "$WORK/box.want" "$WORK/box.txt" || wine_fail "unexpected message box"
     drv answer-messagebox >/dev/null || wine_fail "cannot close the message box"
-}
-
-# The owner of a modal box is enabled again only after the box is gone, a moment after the
-# driver sees it go: the driver refuses a click on a disabled window, so try for a while.
-gui_click() {
-    local tries
-    for tries in $(seq 25); do
-        drv click "$1" >/dev/null && return 0
-        sleep 0.2
-    done
-    wine_fail "the click on $1 was not taken"
 }

@@ -1,6 +1,5 @@
-// Stands in for a browser (and, copied as explorer.exe next to the program that starts it, for
-// Windows Explorer): appends the command line it was started with to launched.txt in its own
-// folder, and ends.
+// Stands in for a browser: appends the command line it was started with to launched.txt in its
+// own folder, and ends.
 #include <windows.h>
 
 #include <cstdio>

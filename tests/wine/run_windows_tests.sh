@@ -22,14 +22,7 @@ exe=$2
 shift 2
 wine_require_file "$exe" "$(basename "$exe")"
 
-if [ -z "${VIDUDI_WINE_ISOLATED:-}" ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        # 77: skipped, as the lan tier does without root.
-        echo "needs root for a private network namespace (unshare --net); skipped" >&2
-        exit 77
-    fi
-    exec unshare --net env VIDUDI_WINE_ISOLATED=1 "$0" ${display:+--display} "$prefix" "$exe" "$@"
-fi
+wine_isolate "$0" ${display:+--display} "$prefix" "$exe" "$@"
 
 wine_use_prefix "$prefix"
 wine_lock_prefix

@@ -1,12 +1,6 @@
-// Opens a device's web page through the real registry and WinExec, and prints every command
-// line the program starts with WinExec's answer, one line each:
-//   WinExec "COMMAND LINE" SHOW -> CODE
-//
-//   web_page_probe ADDRESS              OpenWebPage(ADDRESS)
-//   web_page_probe --read SUBKEY VALUE  prints [TEXT] as the registry service reads it under
-//                                       the machine root ("" for VALUE: the default value)
+// web_page_probe ADDRESS: opens the web page through the real registry and WinExec, printing
+// each command line started as: WinExec "COMMAND LINE" SHOW -> CODE
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "drives/web_page.h"
@@ -36,12 +30,8 @@ int main(int argc, char** argv) {
     Services services = Win32Services();
     services.launcher = &launcher;
     UseServices(services);
-    if (argc == 4 && std::strcmp(argv[1], "--read") == 0) {
-        std::printf("[%s]\n", CurrentServices().registry->ReadString(RegistryRoot::LocalMachine, argv[2], argv[3]).c_str());
-        return 0;
-    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: web_page_probe ADDRESS | --read SUBKEY VALUE\n");
+        std::fprintf(stderr, "usage: web_page_probe ADDRESS\n");
         return 2;
     }
     vidudi::OpenWebPage(argv[1]);

@@ -1,7 +1,5 @@
-// Prints what the program would call this Windows, through the real system calls: the version
-// name on the first line and the record it came from on the second. Two more lines show the
-// other services the drive section reads from the system: a share name in the ANSI code page
-// (as hex bytes, and the length a long one is cut to) and the drive types of C:, Z: and Q:.
+// Through the real system calls: the version name, its record, a share name in the ANSI code
+// page (hex bytes, and the length a long one is cut to), and the drive types of C:, Z: and Q:.
 #include <cstdio>
 #include <string>
 

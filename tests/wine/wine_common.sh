@@ -1,11 +1,7 @@
-# Shared by the wine-tier scripts: one cached Wine prefix under the Windows build tree, used
-# by one script at a time, and a wineserver that always lives in the test's own network
-# namespace.
-#
-# Wine creates every socket inside the wineserver process, so the network namespace of the
-# wineserver, not that of the program, decides where a Windows program's datagrams go. The
-# scripts therefore never let a wineserver for the prefix start anywhere but in the namespace
-# they prepared, check that it did, and stop it before they leave.
+# Shared by the wine-tier scripts: one cached Wine prefix, used by one script at a time, and a
+# wineserver that always lives in the test's own network namespace: Wine makes every socket in
+# the wineserver, so its namespace decides where a Windows program's datagrams go. The scripts
+# start it only in the namespace they prepared, check that it runs there, and stop it on leaving.
 
 WINE_COMMON_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 WINE_SERVER_PID=
@@ -17,10 +13,6 @@ WINE_PROGRAM_TIMEOUT=${WINE_PROGRAM_TIMEOUT:-120}
 wine_fail() {
     echo "FAIL: $*" >&2
     exit 1
-}
-
-wine_note() {
-    echo "-- $*" >&2
 }
 
 # wine_use_prefix DIR: the environment every wine call of the script runs with.
@@ -35,24 +27,21 @@ wine_use_prefix() {
     command -v wineserver >/dev/null || wine_fail "wineserver is not installed"
 }
 
-# wine_lock_prefix: holds the prefix for the rest of the script (released when it exits), so
-# two test runs never share one wineserver.
+# wine_lock_prefix: holds the prefix until the script exits: no two runs share one wineserver.
 wine_lock_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")" || wine_fail "cannot create $(dirname "$WINEPREFIX")"
     exec 9>"$WINEPREFIX.lock" || wine_fail "cannot open $WINEPREFIX.lock"
     flock -w 600 9 || wine_fail "the Wine prefix $WINEPREFIX stayed busy for 10 minutes"
-    # A server still up for this prefix belongs to someone else's wine session: wait for it,
-    # never stop it.
+    # A server still up for this prefix is someone else's: wait for it, never stop it.
     timeout 60 wineserver -w ||
         wine_fail "a wineserver for $WINEPREFIX is still running (another wine session?)"
 }
 
-# wine_prepare_prefix: creates the prefix once (about 10 s); later runs reuse it. Must run
-# in a network namespace of the caller's making, with the prefix locked.
+# wine_prepare_prefix: creates the locked prefix once, in a namespace of the caller's making.
 wine_prepare_prefix() {
     local ready="$WINEPREFIX/.vidudi-ready"
     [ -f "$ready" ] && return 0
-    wine_note "preparing Wine prefix $WINEPREFIX"
+    echo "-- preparing Wine prefix $WINEPREFIX" >&2
     # A half-made prefix from an interrupted run is started over; anything else is not ours.
     if [ -d "$WINEPREFIX" ] && [ -n "$(ls -A "$WINEPREFIX")" ]; then
         [ -f "$WINEPREFIX/system.reg" ] || [ -f "$WINEPREFIX/.update-timestamp" ] ||
@@ -76,9 +65,8 @@ wine_alive() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
-# wine_server_start [NSEXEC...]: starts the prefix's wineserver through the given command
-# prefix (a command or a shell function, for example vlan_client_exec; nothing means the
-# script's own namespace) and makes sure it runs in that namespace.
+# wine_server_start [NSEXEC...]: starts the wineserver through NSEXEC (e.g. vlan_client_exec;
+# none: the script's own namespace) and makes sure it runs in that namespace.
 wine_server_start() {
     local want pidfile tries=0
     want=$("$@" readlink /proc/self/ns/net) || wine_fail "cannot read the target network namespace"
@@ -110,8 +98,7 @@ wine_server_start() {
     fi
 }
 
-# wine_server_stop: ends every process of the prefix (all started by this script) and its
-# wineserver, and waits for the server to go.
+# wine_server_stop: ends the prefix's processes (all this script's) and waits for its server.
 wine_server_stop() {
     [ -n "$WINE_SERVER_JOB" ] || return 0
     if [ -n "$WINE_SERVER_PID" ]; then
@@ -131,9 +118,14 @@ wine_server_stop() {
 
 # wine_require_file PATH WHAT: a missing artifact of the Windows build is a clear failure.
 wine_require_file() {
-    [ -f "$1" ] || wine_fail "$2 not found at $1; build the Windows flavour first:" \
-        "cmake --preset windows && cmake --build build/windows" \
-        "(or point VIDUDI_WINDOWS_BUILD_DIR at the Windows build tree)"
+    [ -f "$1" ] || wine_fail "$2 not found at $1; build the Windows flavour first (cmake --preset windows)"
+}
+
+# wine_isolate SCRIPT ARGS...: the script again in a namespace without interfaces (77: no root).
+wine_isolate() {
+    [ -n "${VIDUDI_WINE_ISOLATED:-}" ] && return 0
+    [ "$(id -u)" -eq 0 ] || { echo "needs root for a private network namespace (unshare --net); skipped" >&2; exit 77; }
+    exec unshare --net env VIDUDI_WINE_ISOLATED=1 "$@"
 }
 
 # wine_ensure_prefix: makes the locked prefix on first use, in a namespace with no network.
@@ -143,8 +135,7 @@ wine_ensure_prefix() {
         trap wine_server_stop EXIT; wine_prepare_prefix" || wine_fail "could not prepare the Wine prefix $WINEPREFIX"
 }
 
-# wine_start_xvfb [NSEXEC...]: an X server of our own, started through NSEXEC (for example
-# vlan_client_exec); sets DISPLAY and XVFB_PID. wine_stop_xvfb ends it.
+# wine_start_xvfb [NSEXEC...]: an X server of our own through NSEXEC; wine_stop_xvfb ends it.
 wine_start_xvfb() {
     command -v Xvfb >/dev/null || wine_fail "Xvfb is not installed (apt-get install xvfb)"
     local display=$((90 + $$ % 400)) tries

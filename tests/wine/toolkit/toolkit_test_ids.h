@@ -2,25 +2,14 @@
 #ifndef VIDUDI_TOOLKIT_TEST_IDS_H
 #define VIDUDI_TOOLKIT_TEST_IDS_H
 
-#ifndef IDC_STATIC
-#define IDC_STATIC (-1)
-#endif
-
 #define IDD_PROBE 100
-#define IDD_CHILD 101
-#define IDB_BLUE_FACE 200
-#define IDI_PROBE 300
-#define IDS_PROBE_ABOUT 400
 
 #define IDC_EDIT 1000
 #define IDC_PLAIN 1001
 #define IDC_SKINNED 1002
-#define IDC_FACED 1003
 #define IDC_LABEL 1004
 #define IDC_LIST 1005
 #define IDC_SORTED 1006
-#define IDC_UNSORTED 1007
 #define IDC_ADDRESS 1008
-#define IDC_HIDDEN 1009
 
 #endif
