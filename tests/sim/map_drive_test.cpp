@@ -18,7 +18,7 @@ protected:
         ProgramFixture::SetUp();
         lan.AddLocalAddress("10.77.1.2", 1);
         auto open = testing::Adapter("NAS-Open", "10.77.1.10");
-        open.shares = {"public"};
+        open.shares = {"public", "music"};
         testing::AttachDevice(lan, 1, open);
         fake.reachability.Answer("10.77.1.10", true);
         UseWorkerStarter([this](std::function<void()> work) {
@@ -33,7 +33,74 @@ protected:
     }
 
     bool failWorkers = false;  // the system has no thread to give
+
+    // The device chosen in the list, its share `share` selected in the Map Drive section.
+    void ChooseShare(Window& window, int share) {
+        window.Click(IDC_REFRESH);
+        window.ClickListRow(IDC_DEVICE_LIST, 0);
+        window.Click(IDC_MAP_DRIVE);
+        window.ClickListRow(IDC_SHARE_LIST, share);
+    }
 };
+
+// Real mapping can only be seen through the fake connection service: Wine has no share provider.
+TEST_F(MapDriveTest, MountAskBeforeTakingALetterInUseAndUnmount) {
+    fake.version.record = platform::VersionRecord{2, 5, 1, 2600};  // Windows XP
+    fake.connections.SetConnection("Y:", "\\\\10.77.1.99\\old");
+    ui.OnModal(IDD_DRIVE_IN_USE, [](Window& confirm) { confirm.PressKey(27); });  // Escape: Cancel
+    ui.OnModal(IDD_DRIVE_IN_USE, [](Window& confirm) { confirm.Click(toolkit::kIdOk); });
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        ChooseShare(window, 1);
+        window.Click(IDC_MOUNT);  // Z:, the highest free letter
+        EXPECT_EQ(fake.connections.ConnectionOf("Z:"), "\\\\10.77.1.10\\music");
+        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 1, 1), "Z:");
+        window.ClickListRow(IDC_SHARE_LIST, 1);
+        window.Click(IDC_UNMOUNT);
+        EXPECT_FALSE(fake.connections.ConnectionOf("Z:"));
+
+        ChooseShare(window, 0);
+        window.ChooseComboItem(IDC_DRIVE_LETTER, 1);  // "Y: \\10.77.1.99\old"
+        window.Click(IDC_MOUNT);  // cancelled: nothing changes
+        EXPECT_EQ(fake.connections.ConnectionOf("Y:"), "\\\\10.77.1.99\\old");
+        window.Click(IDC_MOUNT);  // confirmed
+        EXPECT_EQ(fake.connections.ConnectionOf("Y:"), "\\\\10.77.1.10\\public");
+        window.Click(IDC_EXIT);
+    });
+    EXPECT_EQ(ui.modalRuns(IDD_DRIVE_IN_USE), 2);
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Successfully mapped drive.", "Successfully unmapped drive.",
+                                                        "Successfully mapped drive."}));
+}
+
+TEST_F(MapDriveTest, AttemptsAndTheLoginDialogFollowTheWindowsVersion) {
+    struct Case {
+        platform::VersionRecord version;
+        int loginDialogs;
+        int connects;
+        std::uint32_t lastFlags;
+    };
+    const Case cases[] = {
+        {{2, 4, 0, 1381}, 1, 6, 1},  // NT 4: the dialog first, then six attempts
+        {{2, 6, 1, 7601}, 0, 7, 9},  // "Vista": six, then one the system may prompt for
+        {{2, 5, 1, 2600}, 1, 7, 1},  // XP: six, the dialog, one more
+    };
+    for (const Case& c : cases) {
+        fake.version.record = c.version;
+        fake.connections.ClearCalls();
+        fake.connections.RefuseConnects(100);
+        ui.ClearMessages();
+        const int dialogsBefore = ui.modalRuns(IDD_LOGIN);
+        RunProgram([&](Window& window, ui::CVidudiDlg&) {
+            ChooseShare(window, 0);
+            window.Click(IDC_MOUNT);
+            window.Click(IDC_EXIT);
+        });
+        platform::FakeSingleInstance::ReleaseAll();
+        EXPECT_EQ(ui.modalRuns(IDD_LOGIN) - dialogsBefore, c.loginDialogs) << c.version.majorVersion;
+        EXPECT_EQ(fake.connections.CountCalls(Kind::Connect), c.connects) << c.version.majorVersion;
+        EXPECT_EQ(fake.connections.calls().back().flags, c.lastFlags);
+        EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Failed to map drive."});
+    }
+}
 
 TEST_F(MapDriveTest, AnUnreachableDeviceIsToldAndTheListSearchedAgain) {
     fake.reachability.Answer("10.77.1.10", false);

@@ -2,6 +2,7 @@
 // during one, the close box, and changes the device does not confirm.
 #include <gtest/gtest.h>
 
+#include "drives/selection.h"
 #include "support/program_fixture.h"
 
 namespace vidudi {
@@ -50,6 +51,50 @@ protected:
 
     std::shared_ptr<nasemu::EmulatedDevice> openDevice;
 };
+
+TEST_F(SettingsTest, AClickLoadsTheDeviceAndALockedOneAsksForItsPasswordOnce) {
+    openDevice->config().shares = {"public"};
+    fake.connections.SetConnection("G:", "\\\\10.77.1.10\\public");
+    auto locked = Adapter("NAS-Locked", "10.77.1.12");
+    locked.adminPassword = "s3cret";
+    auto lockedDevice = AttachDevice(lan, 1, locked);
+    AttachDevice(lan, 1, Adapter("NAS-Far", "10.77.9.10"));
+    ui.OnModal(IDD_LOGIN, [](Window& login) {
+        EXPECT_EQ(login.Text(IDC_LOGIN_USER), "admin");
+        login.TypeText(IDC_LOGIN_PASSWORD, "wrong-and-much-too-long");
+        EXPECT_EQ(login.Text(IDC_LOGIN_PASSWORD), "wrong-and-much-t");  // 16 characters
+        login.Click(toolkit::kIdOk);
+    });
+    ui.OnModal(IDD_LOGIN, [](Window& login) {
+        login.TypeText(IDC_LOGIN_PASSWORD, "s3cret");
+        login.Click(toolkit::kIdOk);
+    });
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        Choose(window, "10.77.1.10");
+        EXPECT_EQ(window.Text(IDC_DHCP), "Enable");
+        EXPECT_FALSE(window.IsEnabled(IDC_IP_ADDRESS));
+        EXPECT_EQ(window.Text(IDC_HOST_NAME), "NAS-Open");
+        EXPECT_EQ(window.Text(IDC_WORK_GROUP), "WORKGROUP");
+        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 1), "G:");
+        EXPECT_STREQ(g_szSelectedIP, "10.77.1.10");
+        // Configurable through the protocol, but not mapped or browsed from this subnet.
+        Choose(window, "10.77.9.10");
+        for (int id : {IDC_MOUNT, IDC_UNMOUNT, IDC_CONFIGURATION}) EXPECT_FALSE(window.IsEnabled(id));
+
+        Choose(window, "10.77.1.12");
+        window.Click(IDC_DEVICE_SETTING);
+        window.TypeText(IDC_HOST_NAME, "NAS-1_a");
+        window.Click(IDC_MODIFY_DEVICE);  // refused twice: told once
+        EXPECT_EQ(lockedDevice->config().name, "NAS-Locked");
+        window.Click(IDC_MODIFY_DEVICE);
+        EXPECT_EQ(lockedDevice->config().name, "NAS-1_a");
+        EXPECT_EQ(window.ListItemText(IDC_DEVICE_LIST, RowOf(window, "10.77.1.12"), 0), "NAS-1_a");
+        window.Click(IDC_EXIT);
+    });
+    EXPECT_EQ(ui.modalRuns(IDD_LOGIN), 2);
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<std::string>{"Wrong administrator password input!", "Successfully modified device setting."}));
+}
 
 TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsable) {
     openDevice->config().faults.ignoreSettings = true;

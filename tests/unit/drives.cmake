@@ -12,14 +12,14 @@ set_tests_properties(unit.drives PROPERTIES LABELS unit)
 
 if(WIN32)
   # Prints the version name through the real system call; the wine tier runs it under each
-  # version Wine can pretend to be (tests/wine/windows_version_test.sh).
+  # version Wine can pretend to be (tests/wine/win32_services_test.sh).
   add_executable(windows_version_probe ${PROJECT_SOURCE_DIR}/tests/wine/windows_version_probe.cpp)
   vidudi_target_defaults(windows_version_probe)
   target_link_libraries(windows_version_probe PRIVATE vidudi_drives vidudi_platform_win32)
   set_target_properties(windows_version_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/wine)
 
   # OpenWebPage through the real registry and WinExec, and a stand-in browser that records how
-  # it was started (tests/wine/web_page_test.sh).
+  # it was started (tests/wine/win32_services_test.sh).
   add_executable(web_page_probe ${PROJECT_SOURCE_DIR}/tests/wine/web_page_probe.cpp)
   vidudi_target_defaults(web_page_probe)
   target_link_libraries(web_page_probe PRIVATE vidudi_drives vidudi_platform_win32)
