@@ -89,11 +89,18 @@ TEST_F(SettingsTest, AClickLoadsTheDeviceAndALockedOneAsksForItsPasswordOnce) {
         window.Click(IDC_MODIFY_DEVICE);
         EXPECT_EQ(lockedDevice->config().name, "NAS-1_a");
         EXPECT_EQ(window.ListItemText(IDC_DEVICE_LIST, RowOf(window, "10.77.1.12"), 0), "NAS-1_a");
+
+        // The open device takes a DHCP lease and is found at the address it reports.
+        Choose(window, "10.77.1.10");
+        window.Click(IDC_IP_SETTING);
+        window.ChooseComboItem(IDC_DHCP, 1);
+        window.Click(IDC_MODIFY_IP);
+        EXPECT_GE(RowOf(window, "10.77.1.60"), 0);
         window.Click(IDC_EXIT);
     });
     EXPECT_EQ(ui.modalRuns(IDD_LOGIN), 2);
-    EXPECT_EQ(MessageTexts(),
-              (std::vector<std::string>{"Wrong administrator password input!", "Successfully modified device setting."}));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Wrong administrator password input!",
+                                                        "Successfully modified device setting.", "DHCP client enabled."}));
 }
 
 TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsable) {
