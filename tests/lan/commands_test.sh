@@ -1,12 +1,7 @@
 #!/bin/bash
-# Every command of the command line against emulated adapters: the exact requests the
-# adapters received (from the emulator's log), the command's output and exit status, and
-# what a later search shows.
-#
-#   commands_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]
-#
-# With a Wine prefix, VIDUDI is the Windows build (vidudi-cli.exe) and runs under Wine, with the
-# prefix's wineserver in the client namespace (Wine makes its sockets there).
+# Every command against emulated adapters: request bytes as received (emulator log), output,
+# exit status, and what a later search shows.
+#   commands_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]  (with a prefix: vidudi-cli.exe under Wine)
 source "$(dirname "$0")/lan_lib.sh"
 lan_init_program "$@"
 
@@ -62,8 +57,7 @@ listed() {  # the devices of a new search, one line each
 }
 : >"$WORK/empty"
 
-# --- the program names itself as it is called: vidudi-cli on Windows (where vidudi.exe and
-# Vidudi.exe would be one file), vidudi elsewhere
+# --- the program names itself as called: vidudi-cli on Windows, vidudi elsewhere
 program=vidudi
 [ -n "$LAN_WINE_PREFIX" ] && program=vidudi-cli
 run 0 "$WORK/help.txt" "$WORK/empty" -- --help

@@ -1,13 +1,7 @@
 #!/bin/bash
-# Discovery over real sockets on two segments: the client has two interfaces on the first and
-# one on the second, and every adapter is listed once, with one local address of its own
-# segment. The emulators' logs show what the client really sent: two 11-byte requests per local
-# address per search, with one tag. Two copies started together get different tags and each
-# lists all.
-#
-#   discovery_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]
-#
-# With a Wine prefix, VIDUDI is the Windows command line and runs under Wine.
+# Discovery on two segments, two client interfaces on the first: each adapter listed once, two
+# 11-byte requests per local address with one tag; two copies at once use their own tags.
+#   discovery_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]  (with a prefix: the Windows build under Wine)
 source "$(dirname "$0")/lan_lib.sh"
 lan_init_program "$@"
 

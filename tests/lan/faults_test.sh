@@ -1,8 +1,8 @@
 #!/bin/bash
-# Adapters that misbehave, end to end: counted names longer than the datagram, text fields
-# without NUL, a host name longer than the record, another instance's tag, slow, late, mute,
-# one-copy and chatty adapters, and two adapters claiming one address. vidudi must end
-# normally, list the sound ones with every text bounded, and leave out the others.
+# Hostile adapters over real sockets: oversized counts, fields without NUL, a too-long host name,
+# a foreign tag, slow, late, mute, one-copy and chatty adapters, two adapters on one address.
+# vidudi lists the sound ones with every text bounded. Also: the emulator refuses a namespace
+# that is not a test namespace.
 source "$(dirname "$0")/lan_lib.sh"
 lan_init "$@"
 
@@ -14,13 +14,11 @@ name = NAS-Plain
 address = 10.77.1.10
 gateway = 10.77.1.1
 
-# claims 100000 more name bytes than the datagram holds
 [device]
 name = NAS-Long
 address = 10.77.1.11
 oversize-name-length = 100000
 
-# netmask and gateway fill their 16 bytes: no NUL ends them
 [device]
 name = NAS-NoNul
 address = 10.77.1.12
@@ -33,7 +31,6 @@ name = NAS-Foreign
 address = 10.77.1.13
 foreign-tag = yes
 
-# a host name longer than the 255 characters a device record keeps
 [device]
 name = $longName
 address = 10.77.1.14
@@ -43,7 +40,6 @@ name = NAS-Slow
 address = 10.77.1.15
 reply-delay-ms = 500
 
-# answers only after the search is over
 [device]
 name = NAS-Late
 address = 10.77.1.16
@@ -93,9 +89,7 @@ lan_check devices "$WORK/list.json" | sort >"$WORK/devices.txt"
 } | sort >"$WORK/expected.txt"
 lan_expect_same "vidudi list --json" "$WORK/expected.txt" "$WORK/devices.txt"
 
-# The faults really were on the wire: the foreign tag differs from the request's in its first
-# six bytes, the long name's length field claims more than the datagram holds, the chatty
-# adapter sent other op codes, and the mute one sent nothing.
+# The faults were on the wire.
 lan_check discovery "$WORK/segment1.log" >"$WORK/requests.txt"
 tag=$(awk 'NR == 1 {print $2}' "$WORK/requests.txt")
 python3 - "$WORK/segment1.log" "$tag" <<'PY' || lan_fail "the emulator did not send the faults it was configured with"
@@ -118,4 +112,9 @@ assert "10.77.1.19" not in sent
 assert len(sent["10.77.1.17"]) == 1
 PY
 
+status=0
+vlan_client_exec /bin/bash -c 'VLAN_ROOT_NETNS=$(readlink /proc/self/ns/net) exec "$0" --config "$1"' \
+    "$NAS_EMULATOR" "$WORK/twin.ini" >/dev/null 2>"$WORK/refused.err" || status=$?
+[ "$status" = 2 ] && grep -qF "the test scripts run in" "$WORK/refused.err" ||
+    lan_fail "nas-emulator ran in the scripts' namespace: status $status, $(cat "$WORK/refused.err")"
 lan_pass
