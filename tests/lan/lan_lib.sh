@@ -1,6 +1,5 @@
-# Helpers shared by the lan tests (source it). A test script is run as
-#   bash TEST.sh VIDUDI NAS_EMULATOR
-# builds its own virtual LAN with vlan.sh, and leaves nothing behind however it ends.
+# Helpers of the lan tests (source it): bash TEST.sh VIDUDI NAS_EMULATOR builds its own virtual
+# LAN with vlan.sh and leaves nothing behind however it ends.
 
 LAN_TESTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=vlan.sh
@@ -19,10 +18,9 @@ lan_init() {
     LAN_TEST_NAME=$(basename "$0" .sh)
 }
 
-# lan_init_program VIDUDI NAS_EMULATOR [WINEPREFIX]: lan_init for a test that runs VIDUDI
-# natively or, given a Wine prefix, as the Windows build under Wine. Afterwards
-# "${RUN[@]}" ARGS... runs it in the client namespace. Under Wine the prefix's wineserver runs
-# there too: Wine makes its sockets in the wineserver.
+# lan_init_program VIDUDI NAS_EMULATOR [WINEPREFIX]: lan_init, VIDUDI native or (with a prefix)
+# the Windows build under Wine; "${RUN[@]}" ARGS... runs it in the client namespace, where the
+# prefix's wineserver runs too (Wine makes its sockets there).
 lan_init_program() {
     LAN_WINE_PREFIX=${3:-}
     if [ -z "$LAN_WINE_PREFIX" ]; then
@@ -48,7 +46,22 @@ lan_init_program() {
     RUN=(vlan_client_exec timeout -k 5 "$WINE_PROGRAM_TIMEOUT" wine "$VIDUDI")
 }
 
-# Prints the logs of the run (the test's output is shown when it fails), then ends the test.
+# lan_ini FILE "key=value;key=value" ...: an emulator configuration, one device an argument
+lan_ini() {
+    local file=$1 device
+    shift
+    for device in "$@"; do printf '[device]\n%s\n\n' "$(tr ';' '\n' <<<"$device" | sed 's/=/ = /')"; done >"$file"
+}
+
+# lan_lan SEGMENTS...: segments with one client interface each, an emulator on each with
+# $WORK/sS.ini, logging to $WORK/sS.log
+lan_lan() {
+    local s
+    for s in "$@"; do vlan_add_segment "$s"; vlan_add_client_iface "$s" >/dev/null; done
+    for s in "$@"; do vlan_start_emulator "$s" "$WORK/s$s.ini" "$WORK/s$s.log" || lan_fail "emulator $s did not start"; done
+}
+
+# Prints the logs of the run, then ends the test.
 lan_fail() {
     echo "FAIL ($LAN_TEST_NAME): $*" >&2
     local log
