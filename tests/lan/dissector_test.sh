@@ -3,38 +3,12 @@
 # list, workgroup, shares, verify and set-ip; tshark's fields must match the emulators' logs.
 source "$(dirname "$0")/lan_lib.sh"
 lan_init "$@"
-for program in dumpcap tshark; do
-    command -v "$program" >/dev/null || lan_fail "$program is missing (scripts/install-deps.sh installs it)"
-done
+command -v dumpcap >/dev/null && command -v tshark >/dev/null || lan_fail "dumpcap or tshark is missing (scripts/install-deps.sh)"
 DISSECTOR=$LAN_TESTS_DIR/../../tools/wireshark/vidudi.lua
 
-cat >"$WORK/office.ini" <<'INI'
-[device]
-name = NAS-Office
-address = 10.77.1.10
-identity = 00:0e:a1:00:00:0a
-gateway = 10.77.1.1
-shares = public:Fotó:music
-INI
-cat >"$WORK/lab.ini" <<'INI'
-[device]
-name = NAS-Lab
-address = 10.77.2.10
-identity = 00:0e:a1:00:00:0b
-netmask = 255.255.0.0
-gateway = 10.77.2.1
-dhcp = yes
-reply-form = 7
-type-codes = 6 6
-admin-password = s3cret
-workgroup = LAB
-INI
-vlan_add_segment 1
-vlan_add_segment 2
-vlan_add_client_iface 1 >/dev/null
-vlan_add_client_iface 2 >/dev/null
-vlan_start_emulator 1 "$WORK/office.ini" "$WORK/office.log" || lan_fail "emulator did not start"
-vlan_start_emulator 2 "$WORK/lab.ini" "$WORK/lab.log" || lan_fail "emulator did not start"
+lan_ini "$WORK/s1.ini" "name=NAS-Office;address=10.77.1.10;gateway=10.77.1.1;shares=public:Fotó:music"
+lan_ini "$WORK/s2.ini" "name=NAS-Lab;address=10.77.2.10;netmask=255.255.0.0;gateway=10.77.2.1;dhcp=yes;reply-form=7;type-codes=6 6;admin-password=s3cret;workgroup=LAB"
+lan_lan 1 2
 
 # dumpcap in the client namespace only; its own pid is kept to stop it.
 vlan_client_exec /bin/sh -c 'echo $$ >"$1"; shift; exec "$@"' dumpcap "$WORK/dumpcap.pid" \
@@ -68,7 +42,7 @@ done
 kill -0 "$dumpcap_pid" 2>/dev/null && lan_fail "dumpcap did not stop"
 
 python3 "$LAN_TESTS_DIR/../support/dissector_check.py" capture "$DISSECTOR" "$WORK/capture.pcapng" \
-    "$WORK/office.log" "$WORK/lab.log" >"$WORK/info.txt" 2>"$WORK/check.err" ||
+    "$WORK/s1.log" "$WORK/s2.log" >"$WORK/info.txt" 2>"$WORK/check.err" ||
     lan_fail "dissector_check.py: $(cat "$WORK/check.err")"
 cat >"$WORK/want.txt" <<'TXT'
 Discovery reply (extended) NAS-Lab 10.77.2.10

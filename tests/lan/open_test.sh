@@ -5,19 +5,7 @@ source "$(dirname "$0")/lan_lib.sh"
 lan_init "$@"
 real_emulator=$NAS_EMULATOR
 
-cat >"$WORK/devices.ini" <<'INI'
-[device]
-name = NAS
-address = 10.77.1.10
-identity = 00:0e:a1:00:00:0a
-gateway = 10.77.1.1
-
-[device]
-name = NAS-2
-address = 10.77.1.11
-identity = 00:0e:a1:00:00:0b
-gateway = 10.77.1.1
-INI
+lan_ini "$WORK/devices.ini" "name=NAS;address=10.77.1.10;gateway=10.77.1.1" "name=NAS-2;address=10.77.1.11;gateway=10.77.1.1"
 
 vlan_add_segment 1
 client=$(vlan_add_client_iface 1)
