@@ -14,31 +14,18 @@ lan_lan 1 2
 vlan_client_exec /bin/sh -c 'echo $$ >"$1"; shift; exec "$@"' dumpcap "$WORK/dumpcap.pid" \
     dumpcap -q -i eth0 -i eth1 -f "udp port 13579" -w "$WORK/capture.pcapng" \
     </dev/null >/dev/null 2>"$WORK/dumpcap.err" &
-for _ in $(seq 100); do
-    grep -q "Capturing on" "$WORK/dumpcap.err" && break
-    sleep 0.1
-done
+for _ in $(seq 100); do grep -q "Capturing on" "$WORK/dumpcap.err" && break; sleep 0.1; done
 grep -q "Capturing on" "$WORK/dumpcap.err" || lan_fail "dumpcap did not start: $(cat "$WORK/dumpcap.err")"
 dumpcap_pid=$(cat "$WORK/dumpcap.pid")
 
 echo s3cret >"$WORK/password"
-run() {  # run OUT ARGS...: vidudi in the client namespace, the password on its standard input
-    local out=$1
-    shift
-    vlan_client_exec "$VIDUDI" "$@" <"$WORK/password" >"$out" 2>"$out.err" ||
-        lan_fail "vidudi $* ended with status $?"
-}
-run "$WORK/list.txt" list
-run "$WORK/wg.txt" workgroup NAS-Office
-run "$WORK/shares.txt" shares NAS-Office
-run "$WORK/verify.txt" verify NAS-Lab
-run "$WORK/set-ip.txt" set-ip NAS-Office 10.77.1.20 255.255.255.0 10.77.1.1
+for command in list "workgroup NAS-Office" "shares NAS-Office" "verify NAS-Lab" "set-ip NAS-Office 10.77.1.20 255.255.255.0 10.77.1.1"; do
+    # shellcheck disable=SC2086
+    vlan_client_exec "$VIDUDI" $command <"$WORK/password" >/dev/null 2>"$WORK/vidudi.err" || lan_fail "vidudi $command ended with status $?"
+done
 sleep 0.3  # the last replies on their way
 kill -INT "$dumpcap_pid"
-for _ in $(seq 50); do
-    kill -0 "$dumpcap_pid" 2>/dev/null || break
-    sleep 0.1
-done
+for _ in $(seq 50); do kill -0 "$dumpcap_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$dumpcap_pid" 2>/dev/null && lan_fail "dumpcap did not stop"
 
 python3 "$LAN_TESTS_DIR/../support/dissector_check.py" capture "$DISSECTOR" "$WORK/capture.pcapng" \

@@ -17,7 +17,7 @@ lan_ini "$WORK/twin.ini" "name=NAS-Twin;address=10.77.1.10;identity=02:00:00:00:
 lan_lan 1
 vlan_start_emulator 1 "$WORK/twin.ini" "$WORK/twin.log" || lan_fail "twin emulator did not start"
 
-lan_vidudi "$WORK/list.json" list --json
+vlan_client_exec "$VIDUDI" list --json >"$WORK/list.json" || lan_fail "list ended with status $?"
 lan_check devices "$WORK/list.json" | sort >"$WORK/devices.txt"
 sort >"$WORK/expected.txt" <<TXT
 NAS-Plain|10.77.1.10|255.255.255.0|10.77.1.1|false|10.77.1.2|0
