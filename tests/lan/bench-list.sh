@@ -6,13 +6,12 @@
 source "$(dirname "$0")/lan_lib.sh"
 RUNS=${3:-3}
 builds=(after); [ -n "${BEFORE_VIDUDI:-}" ] && builds=(before after)
+VIDUDI_ARG=$1 NAS_ARG=$2 REPORT=$(mktemp)
 # setup ADDRESSES ADAPTERS: a new LAN, the adapters spread over the segments
 setup() {
     lan_init "$VIDUDI_ARG" "$NAS_ARG"
     local s
     for s in $(seq 1 "$1"); do
-        vlan_add_segment "$s"
-        vlan_add_client_iface "$s" >/dev/null
         python3 - "$WORK/s$s.ini" "$s" $(( (s - 1) * $2 / $1 )) $(( s * $2 / $1 )) <<'PY'
 import sys
 path, segment, first, end = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
@@ -23,17 +22,15 @@ with open(path, "w") as out:
                   "reply-form = %d\nreply-delay-ms = %d\n\n" % (n, segment + 100 * (h // 250), h % 250 + 4, n // 256, n % 256,
                                                                2 + 5 * (n % 2), (n * 7) % 250 if end - first > 10 else 0))
 PY
-        VLAN_READY_TIMEOUT_S=60 vlan_start_emulator "$s" "$WORK/s$s.ini" "$WORK/s$s.log" || lan_fail "emulator did not start"
     done
+    VLAN_READY_TIMEOUT_S=60 lan_lan $(seq 1 "$1")
 }
-# measure WHAT ADAPTERS
-measure() {
-    local build program times
+measure() {  # measure WHAT ADAPTERS
+    local build program times TIMEFORMAT="%R %U %S"
     for build in "${builds[@]}"; do
-        program=$VIDUDI; [ "$build" = before ] && program=$BEFORE_VIDUDI
-        times=""
+        program=$VIDUDI times=""
+        [ "$build" = before ] && program=$BEFORE_VIDUDI
         for ((run = 1; run <= RUNS; run++)); do
-            TIMEFORMAT="%R %U %S"
             times+="$( { time vlan_client_exec "$program" list >"$WORK/list.txt" 2>/dev/null; } 2>&1 );"
             listed=$(grep -c '^NAS-' "$WORK/list.txt")
             [ "$build" = before ] || [ "$listed" = "$2" ] || lan_fail "$listed adapters listed, not $2"
@@ -45,13 +42,9 @@ print("%-30s %-6s wall %.3f s  cpu %.3f s  listed %s" % (sys.argv[1], sys.argv[2
     done
     vlan_destroy
 }
-VIDUDI_ARG=$1 NAS_ARG=$2 REPORT=$(mktemp)
 for addresses in 1 3 6; do
-    setup "$addresses" 10
-    measure "list, $addresses address(es), 10 adapters" 10
+    setup "$addresses" 10 && measure "list, $addresses address(es), 10 adapters" 10
 done
-setup 1 500
-measure "list, 1 address, 500 adapters" 500
-cat "$REPORT"
-rm -f "$REPORT"
+setup 1 500 && measure "list, 1 address, 500 adapters" 500
+cat "$REPORT" && rm -f "$REPORT"
 lan_pass

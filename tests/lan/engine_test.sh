@@ -1,24 +1,19 @@
 #!/bin/bash
-# Waits over real sockets: one search window for 6 and 32 local addresses, 500 adapters listed,
-# request waits under a 1 ms flood, a 4.9 KB reply read whole.
+# Waits over real sockets: one search window for 6 and 32 addresses, 500 adapters, request waits
+# under a 1 ms flood, a 4.9 KB reply read whole.
 #   engine_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]  (with a prefix: the Windows build under Wine)
 source "$(dirname "$0")/lan_lib.sh"
 lan_init_program "$@"
-
-# seconds CMD...: prints CMD's wall time in seconds; its output goes to $WORK/out, status to $WORK/status.
-seconds() {
+seconds() {  # seconds CMD...: CMD's wall time; its output in $WORK/out(.err), its status in $WORK/status
     local start=$(date +%s%N)
-    "$@" >"$WORK/out" 2>"$WORK/out.err"
-    echo $? >"$WORK/status"
+    "$@" >"$WORK/out" 2>"$WORK/out.err"; echo $? >"$WORK/status"
     awk -v ns=$(( $(date +%s%N) - start )) 'BEGIN { printf "%.3f", ns / 1e9 }'
 }
 status() { cat "$WORK/status"; }
 within() {  # within LOW HIGH VALUE WHAT
-    awk -v low="$1" -v high="$2" -v v="$3" 'BEGIN { exit !(v >= low && v <= high) }' ||
-        lan_fail "$4 took $3 s, expected $1 to $2 s"
+    awk -v low="$1" -v high="$2" -v v="$3" 'BEGIN { exit !(v >= low && v <= high) }' || lan_fail "$4 took $3 s, expected $1 to $2 s"
 }
-# listed PYTHON-EXPRESSION-OF-names: the search's names must equal it
-listed() {
+listed() {  # listed PYTHON-EXPRESSION: the search's names must equal it
     wall=$(seconds "${RUN[@]}" list --json)
     [ "$(status)" = 0 ] || lan_fail "list ended with $(status)"
     python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))["devices"]; names = [x["name"] for x in d]
@@ -35,9 +30,8 @@ start_cost=$(seconds "${RUN[@]}" list --no-such-option)
 
 # Six addresses on six segments, ten adapters; the later segments answer first.
 for s in 1 2 3 4 5 6; do
-    lan_ini "$WORK/s$s.ini" "name=NAS-$s-1;address=10.77.$s.10;reply-delay-ms=$((300 - 50 * s))"
-    [ $s -lt 5 ] && lan_ini "$WORK/s$s.ini" "name=NAS-$s-1;address=10.77.$s.10;reply-delay-ms=$((300 - 50 * s))" \
-        "name=NAS-$s-2;address=10.77.$s.11;reply-delay-ms=$((300 - 50 * s))"
+    lan_ini "$WORK/s$s.ini" "name=NAS-$s-1;address=10.77.$s.10;reply-delay-ms=$((300 - 50 * s))" \
+        $([ $s -lt 5 ] && echo "name=NAS-$s-2;address=10.77.$s.11;reply-delay-ms=$((300 - 50 * s))")
 done
 lan_lan 1 2 3 4 5 6
 listed 'sorted("NAS-%d-%d" % (s, n) for s in range(1, 7) for n in (1, 2) if s < 5 or n == 1)'

@@ -30,21 +30,14 @@ NAS-Flood|10.77.1.18|255.255.255.0||false|10.77.1.2|0
 TXT
 lan_expect_same "vidudi list --json" "$WORK/expected.txt" "$WORK/devices.txt"
 
-# The faults were on the wire.
-tag=$(lan_check discovery "$WORK/s1.log" | awk 'NR == 1 {print $2}')
-python3 - "$WORK/s1.log" "$tag" <<'PY' || lan_fail "the emulator did not send the faults it was configured with"
+# The faults the list cannot show were on the wire.
+python3 - "$WORK/s1.log" <<'PY' || lan_fail "the emulator did not send the faults it was configured with"
 import re, sys
 sent = {}
-for line in open(sys.argv[1]):
-    m = re.match(r"^\d+ send (\S+) to \S+ len=\d+ ([0-9a-f]+)$", line.strip())
-    if m:
-        sent.setdefault(m.group(1), []).append(bytes.fromhex(m.group(2)))
-assert sent["10.77.1.13"][0][1:7] != bytes.fromhex(sys.argv[2])[:6], "foreign tag equals ours"
-name = sent["10.77.1.11"][0]
-assert int.from_bytes(name[56:60], "little") == 100008 and len(name) == 68, name[56:60]
-assert b"\0" not in sent["10.77.1.12"][0][24:56]
-assert sorted({d[0] for d in sent["10.77.1.18"]}) == [2, 8, 9, 10]
-assert "10.77.1.19" not in sent and len(sent["10.77.1.17"]) == 1
+for m in filter(None, (re.match(r"^\d+ send (\S+) to \S+ len=\d+ ([0-9a-f]+)$", l) for l in open(sys.argv[1]))):
+    sent.setdefault(m.group(1), []).append(bytes.fromhex(m.group(2)))
+assert int.from_bytes(sent["10.77.1.11"][0][56:60], "little") == 100008 and len(sent["10.77.1.11"][0]) == 68
+assert sorted({d[0] for d in sent["10.77.1.18"]}) == [2, 8, 9, 10] and len(sent["10.77.1.17"]) == 1
 PY
 
 status=0

@@ -5,15 +5,12 @@
   discovery LOG      discovery requests an emulator received: <client address> <tag hex> <count>
   sends LOG          replies an emulator sent: <device address> <op> <count>
 """
-import json
-import re
-import sys
+import json, re, sys
 from collections import Counter
 
 KEYS = ["name", "address", "netmask", "gateway", "dhcp", "localAddress", "iface"]
 HEADER = ["NAME", "ADDRESS", "NETMASK", "GATEWAY", "DHCP", "LOCAL ADDRESS"]
 LOG = re.compile(r"^\d+ (recv|send) (\S+) (?:from|to) ([0-9.]+):\d+ len=(\d+) ([0-9a-f]*)$")
-
 
 def devices(path):
     document = json.load(open(path, encoding="utf-8"))
@@ -21,7 +18,6 @@ def devices(path):
     for d in document["devices"]:
         assert sorted(d) == sorted(KEYS) and isinstance(d["dhcp"], bool) and isinstance(d["iface"], int), d
         print("|".join(str(d[k]).lower() if k == "dhcp" else str(d[k]) for k in KEYS))
-
 
 def table(path):
     header, *rows = open(path, encoding="utf-8").read().splitlines()
@@ -33,7 +29,6 @@ def table(path):
         assert all(a == 0 or a > len(row) or row[a - 1] == " " for a in starts[:-1]), "not aligned: %r" % row
         print("|".join(c.strip() for c in cells))
 
-
 def log(path):
     for line in open(path, encoding="utf-8", errors="replace"):
         m = LOG.match(line.rstrip("\n"))
@@ -42,18 +37,15 @@ def log(path):
             assert len(data) == int(m.group(4)), line
             yield m.group(1), m.group(2), m.group(3), data
 
-
 def discovery(path):
     requests = [(peer, d[1:11].hex()) for way, _, peer, d in log(path) if way == "recv" and d[:1] == b"\x01"]
     assert all(len(d) == 11 for way, _, _, d in log(path) if way == "recv" and d[:1] == b"\x01")
     for (peer, tag), count in Counter(requests).items():
         print(peer, tag, count)
 
-
 def sends(path):
     for (device, op), count in Counter((dev, d[0]) for way, dev, _, d in log(path) if way == "send").items():
         print(device, op, count)
-
 
 commands = {"devices": devices, "table": table, "discovery": discovery, "sends": sends}
 if len(sys.argv) != 3 or sys.argv[1] not in commands:

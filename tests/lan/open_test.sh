@@ -10,7 +10,6 @@ printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s"\n' "$WORK/opened" >"$WORK/browser
 chmod +x "$WORK/browser.sh"
 export VIDUDI_BROWSER=$WORK/browser.sh
 : >"$WORK/opened"
-
 run() {  # run STATUS ARGS...
     local expected=$1 status=0
     shift
@@ -20,16 +19,10 @@ run() {  # run STATUS ARGS...
 opened() {  # opened TEXT: the browser's arguments so far, one a line
     [ "$(cat "$WORK/opened")" = "$1" ] || lan_fail "the browser got '$(cat "$WORK/opened")', expected '$1'"
 }
-unavailable() {
-    run 1 open NAS
-    [ "$(cat "$WORK/out.err")" = "vidudi: NAS (10.77.1.10) is no longer available" ] || lan_fail "open: $(cat "$WORK/out.err")"
-    opened http://10.77.1.10
-}
+unavailable() { run 1 open NAS; opened http://10.77.1.10; [ "$(cat "$WORK/out.err")" = "vidudi: NAS (10.77.1.10) is no longer available" ] || lan_fail "open: $(cat "$WORK/out.err")"; }
 restart() {  # restart [EMULATOR OPTION...]
     local pid rest
-    while read -r pid rest; do
-        vlan__running "$pid" && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done <"$VLAN_DIR/pids"
+    while read -r pid rest; do kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done <"$VLAN_DIR/pids"
     printf '#!/bin/sh\nexec "%s" %s "$@"\n' "$real_emulator" "$*" >"$WORK/emulator.sh"
     chmod +x "$WORK/emulator.sh"
     NAS_EMULATOR=$WORK/emulator.sh vlan_start_emulator 1 "$WORK/s1.ini" "$WORK/s1.log" || lan_fail "emulator did not start"
@@ -38,8 +31,8 @@ real_emulator=$NAS_EMULATOR
 restart
 
 run 0 open NAS
-[ "$(cat "$WORK/out")" = "Opened http://10.77.1.10 (NAS)." ] || lan_fail "open: $(cat "$WORK/out")"
 opened http://10.77.1.10
+[ "$(cat "$WORK/out")" = "Opened http://10.77.1.10 (NAS)." ] || lan_fail "open: $(cat "$WORK/out")"
 
 # The adapters answer the search, but their web page is on port 8080: port 80 refuses.
 restart --web-port 8080

@@ -1,33 +1,19 @@
 #!/usr/bin/env python3
 """Checks of the Wireshark dissector (tools/wireshark/vidudi.lua) with tshark; no socket is opened.
 
-  dissector_check.py robustness LUA CORPUS_DIR WORK_DIR [SEED]
-      decodes a capture of the fuzzer's seeds, every cut of well-formed datagrams and random
-      ones: no Lua error, a malformed-packet warning on every datagram shorter than its op's
-      least length or with a length field past the end, none on the well-formed ones
-  dissector_check.py capture LUA CAPTURE EMULATOR_LOG...
-      the capture's datagrams must be exactly those the emulators logged, with op, tag,
-      address, sub-op and host name as in their bytes and every reply paired; prints the Info
-      column texts, sorted, once each
+  robustness LUA CORPUS_DIR WORK_DIR [SEED]: the fuzzer's seeds, cuts of well-formed datagrams and
+      random ones: no Lua error; a malformed warning on those too short or with a length past the
+      end, none on the well-formed
+  capture LUA CAPTURE EMULATOR_LOG...: the datagrams the emulators logged, op, tag, address,
+      sub-op and host name as in their bytes, replies paired; prints the Info texts, sorted, once each
 """
-import json
-import os
-import random
-import re
-import shutil
-import struct
-import subprocess
-import sys
-import tempfile
+import json, os, random, re, shutil, struct, subprocess, sys, tempfile
 from collections import Counter
 
 MINIMUM = {1: 11, 2: 60, 3: 28, 4: 28, 5: 60, 6: 21, 7: 72}
 WARN_MALFORMED = ("6291456", "117440512")  # expert severity and group as tshark prints them
 
-
-def fail(message):
-    sys.exit("dissector_check: " + message)
-
+def fail(message): sys.exit("dissector_check: " + message)
 
 def tshark(lua, capture, fields):
     """tshark -T json on a capture, in a network namespace of its own when root; where an
@@ -45,12 +31,10 @@ def tshark(lua, capture, fields):
             lua, capture = os.path.join(scratch, "vidudi.lua"), os.path.join(scratch, "capture")
             prefix += ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
             env = dict(os.environ, HOME=scratch)
-        if not loaded():
-            fail("tshark does not load " + lua)
+        loaded() or fail("tshark does not load " + lua)
         arguments = ["-n", "-2", "-r", capture, "-X", "lua_script:" + lua, "-T", "json"]
-        for field in ["frame.number", "udp.payload", "_ws.expert.severity", "_ws.expert.group",
-                      "_ws.lua.error", "_ws.malformed.expert", "_ws.malformed.dissector_bug"] + fields:
-            arguments += ["-e", field]
+        arguments += [a for f in ["frame.number", "udp.payload", "_ws.expert.severity", "_ws.expert.group", "_ws.lua.error",
+                                  "_ws.malformed.expert", "_ws.malformed.dissector_bug"] + fields for a in ("-e", f)]
         run = subprocess.run(prefix + ["tshark"] + arguments, capture_output=True, env=env)
     out, err = (o.decode("utf-8", "replace") for o in (run.stdout, run.stderr))
     complaints = [l for l in err.splitlines() if l.strip() and not l.startswith('Running as user "root"')]
@@ -67,7 +51,6 @@ def tshark(lua, capture, fields):
         frames.append(layers)
     return frames
 
-
 def pcap(path, datagrams):
     """Ethernet, IPv4 and UDP from 10.77.1.2 to the group, port 13579, one frame a millisecond."""
     with open(path, "wb") as out:
@@ -78,7 +61,6 @@ def pcap(path, datagrams):
                              bytes([10, 77, 1, 2]), bytes([224, 0, 0, 1])) + udp
             ether = bytes.fromhex("01005e0000010200000000020800") + ip
             out.write(struct.pack("<IIII", 1700000000 + n // 1000, n % 1000 * 1000, len(ether), len(ether)) + ether)
-
 
 def robustness(lua, corpus, work, seed="1"):
     tag, device = bytes.fromhex("a1b2c3d4e5f6") + bytes(4), bytes.fromhex("000ea100000a0a4d010a")
@@ -107,18 +89,15 @@ def robustness(lua, corpus, work, seed="1"):
         at = {2: 56, 7: 68, 3: 24, 5: 56}[data[0]]
         cases.append((data[:at] + struct.pack("<I", 0xFFFFFFFF) + data[at + 4:], True))
     rng = random.Random(int(seed))
-    for _ in range(400):
-        cases.append((bytes([rng.choice([0, 1, 2, 3, 4, 5, 6, 7, 8, 255])]) + rng.randbytes(rng.randint(0, 90)), None))
+    cases += [(bytes([rng.choice([0, 1, 2, 3, 4, 5, 6, 7, 8, 255])]) + rng.randbytes(rng.randint(0, 90)), None) for _ in range(400)]
     path = os.path.join(work, "robustness.pcap")
     pcap(path, [data for data, _ in cases])
     frames = tshark(lua, path, ["vidudi.op"])
-    if len(frames) != len(cases):
-        fail("%d frames decoded of %d written" % (len(frames), len(cases)))
+    len(frames) == len(cases) or fail("%d frames decoded of %d written" % (len(frames), len(cases)))
     for frame, (data, due) in zip(frames, cases):
-        if due is not None and frame["warned"] != due:
+        if due not in (None, frame["warned"]):
             fail("frame %s (%s): malformed warning %s, expected %s" % (frame["frame.number"][0], data.hex(), frame["warned"], due))
     print("%d datagrams decoded, warnings where due" % len(cases))
-
 
 def capture(lua, path, *logs):
     line = re.compile(r"^\d+ (recv|send) (\S+) (?:from|to) ([0-9.]+):\d+ len=\d+ ([0-9a-f]*)$")
@@ -149,7 +128,6 @@ def capture(lua, path, *logs):
                                                                  "vidudi.response_to" in frame))
     for info in sorted({frame["_ws.col.Info"][0] for frame in frames}):
         print(info)
-
 
 if __name__ == "__main__":
     commands = {"robustness": robustness, "capture": capture}
