@@ -1,84 +1,37 @@
 #!/bin/bash
-# The Wireshark dissector on real traffic: dumpcap records the client's two interfaces while
-# the command line lists, queries, logs in and changes an address; tshark with the dissector
-# must then show every datagram with the fields of the bytes that the emulators logged, pair
-# every request with its reply, and say in words what each datagram is.
-#
-#   dissector_test.sh VIDUDI NAS_EMULATOR
+# The dissector on real traffic: dumpcap records the client's interfaces while the CLI runs
+# list, workgroup, shares, verify and set-ip; tshark's fields must match the emulators' logs.
 source "$(dirname "$0")/lan_lib.sh"
 lan_init "$@"
-for program in dumpcap tshark; do
-    command -v "$program" >/dev/null || lan_fail "$program is missing (scripts/install-deps.sh installs it)"
-done
+command -v dumpcap >/dev/null && command -v tshark >/dev/null || lan_fail "dumpcap or tshark is missing (scripts/install-deps.sh)"
 DISSECTOR=$LAN_TESTS_DIR/../../tools/wireshark/vidudi.lua
 
-cat >"$WORK/office.ini" <<'INI'
-[device]
-name = NAS-Office
-address = 10.77.1.10
-identity = 00:0e:a1:00:00:0a
-gateway = 10.77.1.1
-shares = public:Fotó:music
-INI
-cat >"$WORK/lab.ini" <<'INI'
-[device]
-name = NAS-Lab
-address = 10.77.2.10
-identity = 00:0e:a1:00:00:0b
-netmask = 255.255.0.0
-gateway = 10.77.2.1
-dhcp = yes
-reply-form = 7
-type-codes = 6 6
-admin-password = s3cret
-workgroup = LAB
-INI
-vlan_add_segment 1
-vlan_add_segment 2
-vlan_add_client_iface 1 >/dev/null
-vlan_add_client_iface 2 >/dev/null
-vlan_start_emulator 1 "$WORK/office.ini" "$WORK/office.log" || lan_fail "emulator did not start"
-vlan_start_emulator 2 "$WORK/lab.ini" "$WORK/lab.log" || lan_fail "emulator did not start"
+lan_ini "$WORK/s1.ini" "name=NAS-Office;address=10.77.1.10;gateway=10.77.1.1;shares=public:Fotó:music"
+lan_ini "$WORK/s2.ini" "name=NAS-Lab;address=10.77.2.10;netmask=255.255.0.0;gateway=10.77.2.1;dhcp=yes;reply-form=7;type-codes=6 6;admin-password=s3cret;workgroup=LAB"
+lan_lan 1 2
 
-# dumpcap in the client namespace, on its interfaces only; it says "Capturing on" once the
-# capture runs. Its own process id is kept to stop it (vlan_destroy stops it on any other way
-# out).
+# dumpcap in the client namespace only; its own pid is kept to stop it.
 vlan_client_exec /bin/sh -c 'echo $$ >"$1"; shift; exec "$@"' dumpcap "$WORK/dumpcap.pid" \
     dumpcap -q -i eth0 -i eth1 -f "udp port 13579" -w "$WORK/capture.pcapng" \
     </dev/null >/dev/null 2>"$WORK/dumpcap.err" &
-for _ in $(seq 100); do
-    grep -q "Capturing on" "$WORK/dumpcap.err" && break
-    sleep 0.1
-done
+for _ in $(seq 100); do grep -q "Capturing on" "$WORK/dumpcap.err" && break; sleep 0.1; done
 grep -q "Capturing on" "$WORK/dumpcap.err" || lan_fail "dumpcap did not start: $(cat "$WORK/dumpcap.err")"
 dumpcap_pid=$(cat "$WORK/dumpcap.pid")
 
 echo s3cret >"$WORK/password"
-run() {  # run OUT ARGS...: vidudi in the client namespace, the password on its standard input
-    local out=$1
-    shift
-    vlan_client_exec "$VIDUDI" "$@" <"$WORK/password" >"$out" 2>"$out.err" ||
-        lan_fail "vidudi $* ended with status $?"
-}
-run "$WORK/list.txt" list
-run "$WORK/wg.txt" workgroup NAS-Office
-run "$WORK/shares.txt" shares NAS-Office
-run "$WORK/verify.txt" verify NAS-Lab
-run "$WORK/set-ip.txt" set-ip NAS-Office 10.77.1.20 255.255.255.0 10.77.1.1
+for command in list "workgroup NAS-Office" "shares NAS-Office" "verify NAS-Lab" "set-ip NAS-Office 10.77.1.20 255.255.255.0 10.77.1.1"; do
+    # shellcheck disable=SC2086
+    vlan_client_exec "$VIDUDI" $command <"$WORK/password" >/dev/null 2>"$WORK/vidudi.err" || lan_fail "vidudi $command ended with status $?"
+done
 sleep 0.3  # the last replies on their way
 kill -INT "$dumpcap_pid"
-for _ in $(seq 50); do
-    kill -0 "$dumpcap_pid" 2>/dev/null || break
-    sleep 0.1
-done
+for _ in $(seq 50); do kill -0 "$dumpcap_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$dumpcap_pid" 2>/dev/null && lan_fail "dumpcap did not stop"
 
-# Every datagram against its logged bytes; what remains to see is the Info column.
 python3 "$LAN_TESTS_DIR/../support/dissector_check.py" capture "$DISSECTOR" "$WORK/capture.pcapng" \
-    "$WORK/office.log" "$WORK/lab.log" >"$WORK/info.txt" 2>"$WORK/check.err" ||
+    "$WORK/s1.log" "$WORK/s2.log" >"$WORK/info.txt" 2>"$WORK/check.err" ||
     lan_fail "dissector_check.py: $(cat "$WORK/check.err")"
-cat "$WORK/check.err"
-cat >"$WORK/want.txt" <<'TXT'
+lan_expect_same "Info column texts" - "$WORK/info.txt" <<'TXT'
 Discovery reply (extended) NAS-Lab 10.77.2.10
 Discovery reply NAS-Office 10.77.1.10
 Discovery reply NAS-Office 10.77.1.20
@@ -93,6 +46,4 @@ Reply static address set, from 10.77.1.20
 Reply work group: WORKGROUP
 Set static address 10.77.1.20 (netmask 255.255.255.0, gateway 10.77.1.1)
 TXT
-lan_expect_same "Info column texts" "$WORK/want.txt" "$WORK/info.txt"
-
 lan_pass

@@ -1,143 +1,75 @@
 #!/bin/bash
-# How the protocol waits, over real sockets: one search window for six and for 32 local
-# addresses, every one of 500 adapters on one segment listed, and request waits that only the
-# clock ends while another device sends a datagram every millisecond.
-#
-#   engine_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]
-#
-# With a Wine prefix, VIDUDI is the Windows command line and runs under Wine.
+# Waits over real sockets: one search window for 6 and 32 addresses, 500 adapters, request waits
+# under a 1 ms flood, a 4.9 KB reply read whole.
+#   engine_test.sh VIDUDI NAS_EMULATOR [WINEPREFIX]  (with a prefix: the Windows build under Wine)
 source "$(dirname "$0")/lan_lib.sh"
 lan_init_program "$@"
-
-# seconds CMD...: runs CMD, prints its wall time in seconds; its output goes to $WORK/out.
-seconds() {
-    local start end
-    start=$(date +%s%N)
-    "$@" >"$WORK/out" 2>"$WORK/out.err"
-    echo $? >"$WORK/status"
-    end=$(date +%s%N)
-    echo "$(( (end - start) / 1000000 ))" | awk '{ printf "%.3f", $1 / 1000 }'
+seconds() {  # seconds CMD...: CMD's wall time; its output in $WORK/out(.err), its status in $WORK/status
+    local start=$(date +%s%N)
+    "$@" >"$WORK/out" 2>"$WORK/out.err"; echo $? >"$WORK/status"
+    awk -v ns=$(( $(date +%s%N) - start )) 'BEGIN { printf "%.3f", ns / 1e9 }'
 }
 status() { cat "$WORK/status"; }
-# within LOW HIGH VALUE WHAT
-within() {
-    awk -v low="$1" -v high="$2" -v v="$3" 'BEGIN { exit !(v >= low && v <= high) }' ||
-        lan_fail "$4 took $3 s, expected $1 to $2 s"
+within() {  # within LOW HIGH VALUE WHAT
+    awk -v low="$1" -v high="$2" -v v="$3" 'BEGIN { exit !(v >= low && v <= high) }' || lan_fail "$4 took $3 s, expected $1 to $2 s"
 }
-
-# What starting the program costs, without the network: under Wine this is most of a second.
+listed() {  # listed PYTHON-EXPRESSION: the search's names must equal it
+    wall=$(seconds "${RUN[@]}" list --json)
+    [ "$(status)" = 0 ] || lan_fail "list ended with $(status)"
+    python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))["devices"]; names = [x["name"] for x in d]
+ok = sorted(names) == eval(sys.argv[2]) and all(x["localAddress"].split(".")[2] == x["name"].split("-")[1] for x in d if x["name"][4].isdigit() and x["name"].count("-") == 2)
+sys.exit(0 if ok else "listed %s" % [(x["name"], x["localAddress"]) for x in d][:20])' "$WORK/out" "$1" || lan_fail "wrong adapters listed"
+}
+# The search window: the whole run from below, the search past start-up from above.
+window() {
+    within 1.0 99 "$wall" "listing on $1 addresses"
+    within 0 1.35 "$(awk -v w="$wall" -v s="$start_cost" 'BEGIN { printf "%.3f", w - s }')" "a search of $1 addresses past start-up"
+}
 start_cost=$(seconds "${RUN[@]}" list --no-such-option)
 [ "$(status)" = 2 ] || lan_fail "a bad option did not end with status 2"
 
-# Six local addresses on six segments, ten adapters among them; the later segments answer first.
-for segment in 1 2 3 4 5 6; do
-    vlan_add_segment $segment
-    vlan_add_client_iface $segment >/dev/null
-    : >"$WORK/s$segment.ini"
-    for n in 1 2; do
-        [ $segment -ge 5 ] && [ $n = 2 ] && continue
-        printf '[device]\nname = NAS-%d-%d\naddress = 10.77.%d.%d\nidentity = 00:11:22:33:%02x:%02x\nreply-delay-ms = %d\n\n' \
-            $segment $n $segment $((9 + n)) $segment $n $((300 - 50 * segment)) >>"$WORK/s$segment.ini"
-    done
-    vlan_start_emulator $segment "$WORK/s$segment.ini" "$WORK/s$segment.log" || lan_fail "emulator $segment did not start"
+# Six addresses on six segments, ten adapters; the later segments answer first.
+for s in 1 2 3 4 5 6; do
+    lan_ini "$WORK/s$s.ini" "name=NAS-$s-1;address=10.77.$s.10;reply-delay-ms=$((300 - 50 * s))" \
+        $([ $s -lt 5 ] && echo "name=NAS-$s-2;address=10.77.$s.11;reply-delay-ms=$((300 - 50 * s))")
 done
-wall=$(seconds "${RUN[@]}" list --json)
-[ "$(status)" = 0 ] || lan_fail "list ended with $(status)"
-python3 - "$WORK/out" <<'PY' || lan_fail "the six-address search listed the wrong adapters"
-import json, sys
-devices = json.load(open(sys.argv[1]))["devices"]
-names = sorted(d["name"] for d in devices)
-expected = sorted("NAS-%d-%d" % (s, n) for s in range(1, 7) for n in (1, 2) if s < 5 or n == 1)
-# Address after address, in the order the system lists them, each on its own segment.
-ifaces = [d["iface"] for d in devices]
-wrong_segment = [d["name"] for d in devices if d["localAddress"].split(".")[2] != d["name"].split("-")[1]]
-if names != expected or ifaces != sorted(ifaces) or wrong_segment:
-    sys.exit("listed %s" % [(d["name"], d["iface"], d["localAddress"]) for d in devices])
-PY
-search=$(awk -v w="$wall" -v s="$start_cost" 'BEGIN { printf "%.3f", w - s }')
-echo "six local addresses, ten adapters: list took $wall s, $search s past start-up"
-# Start-up varies under Wine: the window bounds the whole run from below, and the search past
-# start-up from above.
-within 1.0 99 "$wall" "listing on six addresses"
-within 0 1.35 "$search" "a search of six addresses past start-up"
+lan_lan 1 2 3 4 5 6
+listed 'sorted("NAS-%d-%d" % (s, n) for s in range(1, 7) for n in (1, 2) if s < 5 or n == 1)'
+[ "$(grep -o '"iface":[0-9]*' "$WORK/out" | sort -c -t: -k2 -n 2>&1)" = "" ] || lan_fail "not listed address after address"
+window 6
 vlan_destroy
 
-# 32 local addresses, the most the table holds: one window still, and the adapter behind the
-# last one is found.
+# 32 local addresses, the most the table holds: one window, the adapter behind the last found.
 lan_init_program "$@"
-for segment in $(seq 1 32); do
-    vlan_add_segment "$segment"
-    vlan_add_client_iface "$segment" >/dev/null
-done
-printf '[device]\nname = NAS-Last\naddress = 10.77.32.10\n' >"$WORK/last.ini"
-vlan_start_emulator 32 "$WORK/last.ini" "$WORK/last.log" || lan_fail "emulator did not start"
-wall=$(seconds "${RUN[@]}" list --json)
-[ "$(status)" = 0 ] && grep -q '"name":"NAS-Last"' "$WORK/out" || lan_fail "the adapter behind the 32nd address was not listed"
-search=$(awk -v w="$wall" -v s="$start_cost" 'BEGIN { printf "%.3f", w - s }')
-echo "32 local addresses: list took $wall s, $search s past start-up"
-within 1.0 99 "$wall" "listing on 32 addresses"
-within 0 1.35 "$search" "a search of 32 addresses past start-up"
+for s in $(seq 1 31); do vlan_add_segment "$s"; vlan_add_client_iface "$s" >/dev/null; done
+lan_ini "$WORK/s32.ini" "name=NAS-Last;address=10.77.32.10"
+lan_lan 32
+listed '["NAS-Last"]'
+window 32
 vlan_destroy
 
 # 500 adapters on one segment, answering both copies within 250 ms.
 lan_init_program "$@"
-vlan_add_segment 1
-vlan_add_client_iface 1 >/dev/null
-python3 - "$WORK/many.ini" <<'PY'
-import sys
-with open(sys.argv[1], "w") as out:
-    for k in range(500):
-        out.write("[device]\nname = NAS-%03d\naddress = 10.77.%d.%d\nnetmask = 255.255.0.0\n"
-                  "identity = 00:11:22:33:%02x:%02x\nreply-delay-ms = %d\n\n"
-                  % (k, 200 + k // 250, k % 250 + 2, k // 256, k % 256, (k * 7) % 250))
-PY
-VLAN_READY_TIMEOUT_S=60 vlan_start_emulator 1 "$WORK/many.ini" "$WORK/many.log" || lan_fail "emulator did not start"
-wall=$(seconds "${RUN[@]}" list --json)
-[ "$(status)" = 0 ] || lan_fail "list ended with $(status)"
-python3 - "$WORK/out" <<'PY' || lan_fail "not all 500 adapters were listed"
-import json, sys
-names = [d["name"] for d in json.load(open(sys.argv[1]))["devices"]]
-if len(names) != 500 or sorted(names) != ["NAS-%03d" % k for k in range(500)]:
-    sys.exit("listed %d adapters, %d distinct" % (len(names), len(set(names))))
-PY
-echo "500 adapters on one segment: all listed, list took $wall s"
+python3 -c 'for k in range(500): print("[device]\nname = NAS-%03d\naddress = 10.77.%d.%d\nnetmask = 255.255.0.0\nidentity = 00:11:22:33:%02x:%02x\nreply-delay-ms = %d\n"
+    % (k, 200 + k // 250, k % 250 + 2, k // 256, k % 256, (k * 7) % 250))' >"$WORK/s1.ini"
+VLAN_READY_TIMEOUT_S=60 lan_lan 1
+listed '["NAS-%03d" % k for k in range(500)]'
 
-# Requests under a datagram of another op every millisecond.
-cat >"$WORK/slow.ini" <<'INI'
-[device]
-name = NAS-Prompt
-address = 10.77.1.10
-workgroup = PROMPT
-query-reply-delay-ms = 800
-
-[device]
-name = NAS-Late
-address = 10.77.1.11
-workgroup = LATE
-query-reply-delay-ms = 1600
-INI
-# A share list of 60 names of 80 bytes: a 4.9 KB reply, read whole.
-python3 -c 'print("\n[device]\nname = NAS-Wide\naddress = 10.77.1.12\nshares = " + ":".join("%02d" % k + "s" * 78 for k in range(60)))' >>"$WORK/slow.ini"
+# Requests under a datagram of another op every millisecond; a 60-name, 4.9 KB share list.
+lan_ini "$WORK/slow.ini" "name=NAS-Prompt;address=10.77.1.10;workgroup=PROMPT;query-reply-delay-ms=800" \
+    "name=NAS-Late;address=10.77.1.11;workgroup=LATE;query-reply-delay-ms=1600" \
+    "name=NAS-Wide;address=10.77.1.12;shares=$(python3 -c 'print(":".join("%02d" % k + "s" * 78 for k in range(60)))')"
 vlan_start_emulator 1 "$WORK/slow.ini" "$WORK/slow.log" || lan_fail "emulator did not start"
 vlan_segment_exec 1 python3 "$LAN_TESTS_DIR/noise.py" 10.77.1.10 1 &
 noise=$!
 wall=$(seconds "${RUN[@]}" workgroup NAS-Prompt)
 [ "$(status)" = 0 ] && [ "$(tr -d '\r' <"$WORK/out")" = PROMPT ] ||
     lan_fail "the reply at 0.8 s behind the flood was not taken: status $(status), $(cat "$WORK/out" "$WORK/out.err")"
-echo "reply at 0.8 s under a 1 ms flood: taken, workgroup took $wall s"
 wall_late=$(seconds "${RUN[@]}" workgroup NAS-Late)
 [ "$(status)" = 1 ] || lan_fail "the reply at 1.6 s was taken for an 11-cycle wait: status $(status)"
-# The two commands differ only in their wait: 0.8 s against the full 1.11 s.
-difference=$(awk -v a="$wall_late" -v b="$wall" 'BEGIN { printf "%.3f", a - b }')
-echo "reply at 1.6 s under the flood: too late, workgroup took $wall_late s ($difference s more)"
-within 0.15 0.55 "$difference" "the failed wait past the successful one"
-run_shares=$(seconds "${RUN[@]}" shares NAS-Wide --json)
-python3 - "$WORK/out" <<'PY' || lan_fail "the 4.9 KB share list was not read whole"
-import json, sys
-shares = json.loads(open(sys.argv[1]).read())["shares"]
-if shares != ["%02d" % k + "s" * 78 for k in range(60)]:
-    sys.exit("%d shares listed" % len(shares))
-PY
-echo "a 4.9 KB share list: all 60 names listed"
+within 0.15 0.55 "$(awk -v a="$wall_late" -v b="$wall" 'BEGIN { printf "%.3f", a - b }')" "the failed wait past the 0.8 s one"
+seconds "${RUN[@]}" shares NAS-Wide --json >/dev/null
+python3 -c 'import json, sys; sys.exit(json.load(open(sys.argv[1]))["shares"] != ["%02d" % k + "s" * 78 for k in range(60)])' \
+    "$WORK/out" || lan_fail "the 4.9 KB share list was not read whole"
 kill "$noise" 2>/dev/null
 lan_pass
