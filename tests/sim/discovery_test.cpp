@@ -2,6 +2,8 @@
 // virtual time.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <algorithm>
 #include <cstring>
 
@@ -35,6 +37,8 @@ protected:
 };
 
 TEST_F(DiscoveryTest, OneSearchWindowCoversEveryLocalAddress) {
+    // Every start, all at virtual time 0, draws its own instance tag from the random source.
+    std::set<std::vector<std::uint8_t>> tags;
     for (int count : {1, 3, 8, 32}) {
         SCOPED_TRACE(count);
         testing::ResetProtocolState();
@@ -46,6 +50,7 @@ TEST_F(DiscoveryTest, OneSearchWindowCoversEveryLocalAddress) {
         }
         AttachDevice(fresh, count, Adapter("NAS-last", "10.77." + std::to_string(count) + ".10"));
         ASSERT_TRUE(StartNetwork());
+        tags.emplace(ClientTag, ClientTag + 10);
         EXPECT_EQ(g_nLocalAddressCount, count);
         EXPECT_EQ(fresh.openSockets(), 2 * count);
         const std::int64_t start = fresh.NowMicros();
@@ -65,6 +70,7 @@ TEST_F(DiscoveryTest, OneSearchWindowCoversEveryLocalAddress) {
         EXPECT_EQ(ListedAddresses(), Strings{"10.77." + std::to_string(count) + ".10"});
         testing::ResetProtocolState();
     }
+    EXPECT_EQ(tags.size(), 4u);
     UseTransport(&lan);
 }
 

@@ -59,6 +59,38 @@ TEST_F(MainWindowTest, FirstWindowListsTheAdaptersAndTheStatusLineFollowsTheSear
     EXPECT_EQ(seen, std::vector<std::string>(4, searching));                   // two copies each
 }
 
+TEST_F(MainWindowTest, SectionsKeysHoverFacesAndTheAboutBox) {
+    struct Section {
+        int button;
+        int shown;  // a control of the section
+        const char* face;
+    };
+    const Section sections[] = {{IDC_DEVICE_SETTING, IDC_HOST_NAME, "device_setting_on.bmp"},
+                                {IDC_IP_SETTING, IDC_IP_ADDRESS, "ip_setting_on.bmp"},
+                                {IDC_MAP_DRIVE, IDC_SHARE_LIST, "mount_on.bmp"},
+                                {IDC_REFRESH, IDC_DEVICE_LIST, "search_on.bmp"}};
+    ui.OnModal(IDD_ABOUTBOX, [](Window& about) { about.PressKey(13); });
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        for (const Section& section : sections) {
+            window.Click(section.button);
+            window.PressKey(13);  // Return never ends the window
+            EXPECT_FALSE(window.ended());
+            for (const Section& other : sections) EXPECT_EQ(window.IsVisible(other.shown), &other == &section);
+            window.Paint();
+            EXPECT_EQ(window.ImageOn(section.button), section.face);
+        }
+        window.Click(IDC_MAP_DRIVE);
+        window.MoveMouseTo(IDC_MOUNT);
+        EXPECT_EQ(window.ButtonFace(IDC_MOUNT), IDB_MOUNT_HOVER);
+        window.MoveMouseTo(IDC_UNMOUNT);
+        EXPECT_EQ(window.ButtonFace(IDC_MOUNT), IDB_MOUNT);
+        window.SystemMenuCommand(16);
+        EXPECT_EQ(ui.modalRuns(IDD_ABOUTBOX), 1);
+        window.PressKey(27);  // Escape does
+        EXPECT_TRUE(window.ended());
+    });
+}
+
 TEST_F(MainWindowTest, BrokenBackgroundPicturesAreReportedOnce) {
     const auto root = std::filesystem::temp_directory_path() / ("vidudi-skin-" + std::to_string(::getpid()));
     std::filesystem::create_directories(root / "res");
