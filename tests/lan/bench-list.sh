@@ -1,6 +1,7 @@
 #!/bin/bash
 # A report: wall and CPU time of `vidudi list` (median of RUNS) with 10 adapters on 1, 3 and 6
-# local addresses and 500 adapters on one; with BEFORE_VIDUDI set, an earlier build's figures
+# local addresses and 500 adapters on one, and how far apart the two queries of `vidudi show`
+# reach the adapter (from the emulator's log); with BEFORE_VIDUDI set, an earlier build's figures
 # beside them. Fails only when adapters go missing.
 #   bench-list.sh VIDUDI NAS_EMULATOR [RUNS]
 source "$(dirname "$0")/lan_lib.sh"
@@ -46,5 +47,22 @@ for addresses in 1 3 6; do
     setup "$addresses" 10 && measure "list, $addresses address(es), 10 adapters" 10
 done
 setup 1 500 && measure "list, 1 address, 500 adapters" 500
+setup 1 1
+for build in "${builds[@]}"; do
+    program=$VIDUDI; [ "$build" = before ] && program=$BEFORE_VIDUDI
+    from=$(wc -l <"$WORK/s1.log")
+    for ((run = 1; run <= RUNS; run++)); do
+        vlan_client_exec "$program" show NAS-000 >/dev/null 2>&1 || continue 2  # an earlier build may have no show
+    done
+    tail -n +"$((from + 1))" "$WORK/s1.log" | python3 -c 'import re, statistics, sys
+gaps, last = [], None
+for line in sys.stdin:
+    m = re.match(r"(\d+) recv \S+ from \S+ len=\d+ (03[0-9a-f]+)", line)
+    if m and m.group(2)[42:44] == "06": last = int(m.group(1))
+    elif m and m.group(2)[42:44] == "03" and last is not None: gaps.append(int(m.group(1)) - last); last = None
+print("%-30s %-6s %s ms apart (median of %d)" % ("show: its two queries", sys.argv[1], statistics.median(gaps), len(gaps)))' \
+        "$build" >>"$REPORT"
+done
+vlan_destroy
 cat "$REPORT" && rm -f "$REPORT"
 lan_pass
