@@ -28,13 +28,12 @@ done
 scripts/package.sh
 export VIDUDI_PACKAGE_REQUIRED=1
 
-# A bounded fuzz run over everything that reads a datagram, from the seeds in the repository
-# (new inputs go to a scratch folder, not into the tree).
-echo "=== fuzz: reply_fuzzer, ${VIDUDI_FUZZ_SECONDS:-60} s"
+# A bounded fuzz run over every input the programs read from outside, from the seeds in the
+# repository (new inputs go to a scratch folder, not into the tree); a crash stops the run here.
+echo "=== fuzz: every target, ${VIDUDI_FUZZ_SECONDS:-60} s in all"
 fuzz_work=$(mktemp -d)
 trap 'rm -rf "$fuzz_work"' EXIT
-build/fuzz/tests/fuzz/reply_fuzzer -max_total_time="${VIDUDI_FUZZ_SECONDS:-60}" -max_len=70100 \
-    -print_final_stats=1 "$fuzz_work" tests/fuzz/corpus 2>&1 | tail -n 12
+VIDUDI_FUZZ_WORK=$fuzz_work scripts/fuzz.sh "${VIDUDI_FUZZ_SECONDS:-60}"
 
 # The sanitizer build runs the tiers that exercise our own code on hostile input; its summary
 # is printed, and any failure stops the run here.
