@@ -17,19 +17,18 @@ bool EmulatorLog::Open(const std::string& path) {
     return ownsFile_;
 }
 
-void EmulatorLog::Line(const std::string& text) {
+void EmulatorLog::Line(const std::string& text, Time at) {
     if (file_ == nullptr) return;
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start_);
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(at - start_);
     std::fprintf(file_, "%lld %s\n", static_cast<long long>(elapsed.count()), text.c_str());
     std::fflush(file_);
 }
 
 void EmulatorLog::Datagram(const char* direction, const std::string& device,
                            const char* preposition, const std::string& peer,
-                           const std::uint8_t* data, std::size_t length) {
+                           const std::uint8_t* data, std::size_t length, Time at) {
     Line(std::string(direction) + " " + device + " " + preposition + " " + peer +
-         " len=" + std::to_string(length) + " " + HexBytes(data, length));
+         " len=" + std::to_string(length) + " " + HexBytes(data, length), at);
 }
 
 std::string HexBytes(const std::uint8_t* data, std::size_t length) {

@@ -233,6 +233,9 @@ private:
         const int on = 1;
         const int off = 0;
         setsockopt(receiveFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        // The kernel stamps each datagram as it arrives: the log and the reply delays count from
+        // then, not from when a busy machine got round to reading it.
+        setsockopt(receiveFd_, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
         // Only the groups joined by this socket, on the interfaces it joined them on.
         setsockopt(receiveFd_, IPPROTO_IP, IP_MULTICAST_ALL, &off, sizeof off);
         sockaddr_in any{};
@@ -298,14 +301,21 @@ private:
         std::uint8_t buffer[65536];
         for (;;) {
             sockaddr_in from{};
-            socklen_t fromLength = sizeof from;
-            const ssize_t got = recvfrom(receiveFd_, buffer, sizeof buffer, 0,
-                                         reinterpret_cast<sockaddr*>(&from), &fromLength);
+            iovec data{buffer, sizeof buffer};
+            alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+            msghdr message{};
+            message.msg_name = &from;
+            message.msg_namelen = sizeof from;
+            message.msg_iov = &data;
+            message.msg_iovlen = 1;
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            const ssize_t got = recvmsg(receiveFd_, &message, 0);
             if (got < 0) return;  // EAGAIN: all read
-            const auto arrived = Clock::now();
+            const auto arrived = ArrivalTime(message);
             const std::size_t length = static_cast<std::size_t>(got);
             const std::string peer = Dotted(from.sin_addr) + ":" + std::to_string(ntohs(from.sin_port));
-            log_.Datagram("recv", AddressedDevice(buffer, length), "from", peer, buffer, length);
+            log_.Datagram("recv", AddressedDevice(buffer, length), "from", peer, buffer, length, arrived);
             for (std::size_t i = 0; i < devices_.size(); ++i) {
                 const std::string before = devices_[i].address();
                 std::vector<OutgoingDatagram> replies = devices_[i].HandleDatagram(buffer, length);
@@ -316,6 +326,23 @@ private:
                 }
             }
         }
+    }
+
+    // When the kernel took the datagram in, on the emulator's own clock; now when it gave no stamp.
+    static Clock::time_point ArrivalTime(msghdr& message) {
+        const Clock::time_point now = Clock::now();
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS) continue;
+            timespec stamp{}, wall{};
+            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+            clock_gettime(CLOCK_REALTIME, &wall);
+            const auto age = std::chrono::seconds(wall.tv_sec - stamp.tv_sec) +
+                             std::chrono::nanoseconds(wall.tv_nsec - stamp.tv_nsec);
+            // A clock step between the two readings would give nonsense; the read time is safe.
+            if (age < std::chrono::seconds(0) || age > std::chrono::seconds(10)) return now;
+            return now - std::chrono::duration_cast<Clock::duration>(age);
+        }
+        return now;
     }
 
     // The device address a request names in its id, when it is one of ours; "*" otherwise.
