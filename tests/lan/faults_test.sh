@@ -1,8 +1,10 @@
 #!/bin/bash
 # Hostile adapters over real sockets: oversized counts, fields without NUL, a too-long host name,
 # a foreign tag, slow, late, mute, one-copy and chatty adapters, two adapters on one address
-# (the first to answer wins). vidudi lists the sound ones with every text bounded. Also: the
-# emulator refuses a namespace that is not a test namespace.
+# (the first to answer wins). vidudi lists the sound ones with every text bounded. Each timing
+# has over half a second to spare against the search's 1.04 s window and against the other
+# answer: slow at 0.5 s, late at 1.7 s, the twin at 0.55 s. Also: the emulator refuses a
+# namespace that is not a test namespace.
 source "$(dirname "$0")/lan_lib.sh"
 lan_init "$@"
 long=$(printf 'N%.0s' $(seq 1 300))
@@ -10,10 +12,10 @@ lan_ini "$WORK/s1.ini" "name=NAS-Plain;address=10.77.1.10;gateway=10.77.1.1" \
     "name=NAS-Long;address=10.77.1.11;oversize-name-length=100000" \
     "name=NAS-NoNul;address=10.77.1.12;reply-form=7;type-codes=0 10;fields-without-nul=yes" \
     "name=NAS-Foreign;address=10.77.1.13;foreign-tag=yes" "name=$long;address=10.77.1.14" \
-    "name=NAS-Slow;address=10.77.1.15;reply-delay-ms=500" "name=NAS-Late;address=10.77.1.16;reply-delay-ms=1500" \
+    "name=NAS-Slow;address=10.77.1.15;reply-delay-ms=500" "name=NAS-Late;address=10.77.1.16;reply-delay-ms=1700" \
     "name=NAS-OneCopy;address=10.77.1.17;answer-one-copy=yes" "name=NAS-Flood;address=10.77.1.18;flood-other-ops=3" \
     "name=NAS-Mute;address=10.77.1.19;no-reply=yes"
-lan_ini "$WORK/twin.ini" "name=NAS-Twin;address=10.77.1.10;identity=02:00:00:00:00:10;gateway=10.77.1.99;reply-delay-ms=200"
+lan_ini "$WORK/twin.ini" "name=NAS-Twin;address=10.77.1.10;identity=02:00:00:00:00:10;gateway=10.77.1.99;reply-delay-ms=550"
 lan_lan 1
 vlan_start_emulator 1 "$WORK/twin.ini" "$WORK/twin.log" || lan_fail "twin emulator did not start"
 

@@ -48,5 +48,6 @@ run 0 list
 listed=$(date +%s%N)
 unavailable
 extra_ms=$(( ($(date +%s%N) - 2 * listed + start) / 1000000 ))
-[ "$extra_ms" -ge 1700 ] && [ "$extra_ms" -le 2800 ] || lan_fail "the silent probe took about $extra_ms ms beyond the search, expected 2000"
+# Two whole runs on a shared machine: half a second below, a second and a half above.
+[ "$extra_ms" -ge 1500 ] && [ "$extra_ms" -le 3500 ] || lan_fail "the silent probe took about $extra_ms ms beyond the search, expected 2000"
 lan_pass

@@ -2,7 +2,8 @@
 // program's window (the visible dialog "Norvane Vidudi" not owned by another of that caption)
 // from outside, for the wine test scripts. Commands: wait-window (prints PID X Y W H), wait-gone,
 // list-rows ID (tab-separated columns), control ID (text=...), click ID, click-row ID ROW,
-// select ID INDEX, ip ID A.B.C.D, syscommand N, messagebox (caption=... text=...),
+// select ID INDEX, ip ID A.B.C.D, syscommand N, close (the close box; prints closed_ms=N, the
+// time on the driver's own clock until the window was gone), messagebox (caption=... text=...),
 // answer-messagebox (OK), wait-idle (status line 1050 empty), and watch: waits for
 // an exchange to begin, then probes the window with WM_NULL every 50 ms until the status line is
 // empty again, printing status=TEXT at each change and probes=N slowest=MS; it fails as soon as
@@ -369,6 +370,12 @@ int run(const std::vector<std::string>& w) {
   } else if (command == "syscommand" && want(1)) {
     post(app_window(), WM_SYSCOMMAND, static_cast<WPARAM>(number(w[1])), 0);
     settle(1);
+  } else if (command == "close" && want(0)) {
+    HWND window = app_window();
+    auto start = Clock::now();
+    post(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (!wait_for([&] { return !IsWindow(window); })) throw Failure{1, "the window is still there"};
+    std::printf("closed_ms=%.0f\n", std::chrono::duration<double, std::milli>(Clock::now() - start).count());
   } else if (command == "messagebox" && want(0)) {
     HWND box = wait_message_box();
     print_line("caption=" + one_line(caption_of(box)));
