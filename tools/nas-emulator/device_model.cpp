@@ -85,7 +85,11 @@ void EmulatedDevice::Send(std::vector<OutgoingDatagram>& out, std::vector<std::u
 
 std::vector<OutgoingDatagram> EmulatedDevice::HandleDatagram(const std::uint8_t* data,
                                                              std::size_t length) {
-    if (length < kTag + kTagSize || config_.faults.noReply) return {};
+    if (length < kTag + kTagSize) return {};
+    if (data[kOp] == proto::kOpDiscovery || data[kOp] == proto::kOpQuery || data[kOp] == proto::kOpSetting) {
+        std::memcpy(lastRequestTag_.data(), data + kTag, kTagSize);
+    }
+    if (config_.faults.noReply) return {};
     switch (data[kOp]) {
         case proto::kOpDiscovery: return AnswerDiscovery(data + kTag);
         case proto::kOpQuery: return AnswerQuery(data, length);
@@ -186,6 +190,38 @@ std::vector<OutgoingDatagram> EmulatedDevice::AnswerSetting(const std::uint8_t* 
     }
     Send(out, ReplyHeader(proto::kOpSettingReply, data + kTag), config_.address);
     return out;
+}
+
+std::vector<std::uint8_t> EmulatedDevice::NoiseDatagram(std::uint64_t n) const {
+    std::vector<std::uint8_t> bytes = ReplyHeader(proto::kOpDiscoveryReply, lastRequestTag_.data());
+    bytes.resize(kHostNameLength, 0);
+    PutCounted(bytes, kHostNameLength, config_.name, 0);
+    const auto foreign = [&] {
+        for (std::size_t b = 0; b < kTagCompared; ++b) bytes[kTag + b] ^= 0xA5;
+    };
+    switch (n % 6) {
+        case 0: bytes[kOp] = static_cast<std::uint8_t>(8 + n / 6 % 8); break;
+        case 1: bytes.resize(n / 6 % kAddress); break;  // a discovery reply cut before the address
+        case 2:
+            bytes[kOp] = proto::kOpQueryReply;
+            bytes.resize(kAddress - 1);
+            break;
+        case 3:
+            bytes[kOp] = proto::kOpDiscoveryReplyExtended;
+            bytes.resize(kExtendedHostNameLength + 4, 0);
+            proto::PutLengthField(bytes.data() + kExtendedHostNameLength, 0xFFFFFFFFu);
+            foreign();
+            break;
+        case 4:
+            bytes[kOp] = proto::kOpSettingReply;
+            foreign();
+            break;
+        default:
+            proto::PutLengthField(bytes.data() + kHostNameLength, 0x7FFFFFFFu);
+            foreign();
+            break;
+    }
+    return bytes;
 }
 
 }  // namespace nasemu

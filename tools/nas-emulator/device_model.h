@@ -23,6 +23,7 @@ struct DeviceFaults {
     std::uint32_t oversizeNameLength = 0;  // counted host-name length claimed beyond the real one
     bool fieldsWithoutNul = false;    // netmask and gateway fields filled to all 16 bytes
     std::size_t oversizeResult = 0;   // query results padded to this many bytes
+    int noisePerSecond = 0;           // unasked datagrams a second: other ops and malformed replies
 };
 
 struct DeviceConfig {
@@ -61,6 +62,12 @@ public:
     DeviceConfig& config() { return config_; }
     const std::string& address() const { return config_.address; }
 
+    // The n-th unasked datagram of the noise fault, in turn: another op code, and replies that
+    // are malformed (cut before the device address, or a counted length far past the end) or
+    // carry another instance's tag. They bear the tag of the last request seen, so a client
+    // has to read them all, yet none of them may be taken for an answer.
+    std::vector<std::uint8_t> NoiseDatagram(std::uint64_t n) const;
+
 private:
     std::vector<std::uint8_t> ReplyHeader(std::uint8_t op, const std::uint8_t* tag) const;
     std::vector<OutgoingDatagram> AnswerDiscovery(const std::uint8_t* tag);
@@ -71,6 +78,7 @@ private:
 
     DeviceConfig config_;
     std::array<std::uint8_t, 10> lastDiscoveryTag_{};
+    std::array<std::uint8_t, 10> lastRequestTag_{};
     bool sawDiscovery_ = false;
 };
 

@@ -198,6 +198,9 @@ private:
             if (!ParseYesNo(value, faults.ignoreSettings)) return Fail(key + " must be yes or no");
         } else if (key == "reply-from-old-address-first") {
             if (!ParseYesNo(value, faults.replyFromOldAddressFirst)) return Fail(key + " must be yes or no");
+        } else if (key == "noise-per-second") {
+            if (!ParseUnsigned(value, 10000, number)) return Fail("noise-per-second must be 0 to 10000");
+            faults.noisePerSecond = static_cast<int>(number);
         } else if (key == "flood-other-ops") {
             if (!ParseUnsigned(value, 10000, number)) return Fail("flood-other-ops must be 0 to 10000");
             faults.floodOtherOps = static_cast<int>(number);

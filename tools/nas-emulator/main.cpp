@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <queue>
 #include <string>
 #include <vector>
@@ -148,6 +149,7 @@ class Emulator {
 public:
     Emulator(EmulatorConfig config, EmulatorLog& log) : log_(log) {
         for (DeviceConfig& device : config.devices) devices_.emplace_back(std::move(device));
+        noiseSent_.resize(devices_.size());
     }
 
     ~Emulator() {
@@ -197,8 +199,9 @@ public:
             timespec timeout{};
             timespec* timeoutPointer = nullptr;
             auto wait = std::chrono::milliseconds(-1);
-            if (!pending_.empty()) {
-                wait = std::chrono::ceil<std::chrono::milliseconds>(pending_.top().due - Clock::now());
+            const auto next = NextDue();
+            if (next) {
+                wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now());
                 if (wait.count() < 0) wait = std::chrono::milliseconds(0);
             }
             if (web_.HasConnections() && (wait.count() < 0 || wait.count() > 1000)) {
@@ -222,6 +225,7 @@ public:
                     [this](const std::string& line) { log_.Line(line); });
             }
             SendDueReplies();
+            SendDueNoise();
         }
         log_.Line("stopped");
     }
@@ -357,6 +361,47 @@ private:
         return "*";
     }
 
+    // The first moment something is due: a reply, or a datagram of a device's noise.
+    std::optional<Clock::time_point> NextDue() const {
+        std::optional<Clock::time_point> next;
+        if (!pending_.empty()) next = pending_.top().due;
+        for (std::size_t i = 0; i < devices_.size(); ++i) {
+            const int rate = devices_[i].config().faults.noisePerSecond;
+            if (rate <= 0) continue;
+            const auto due = noiseStart_ + std::chrono::duration_cast<Clock::duration>(
+                                               std::chrono::duration<double>((static_cast<double>(noiseSent_[i]) + 1.0) / rate));
+            if (!next || due < *next) next = due;
+        }
+        return next;
+    }
+
+    // The noise fault: each device sends its share of unasked datagrams, evenly over time. They
+    // are too many to log one by one; every 10,000th is counted in the log instead.
+    void SendDueNoise() {
+        const double elapsed = std::chrono::duration<double>(Clock::now() - noiseStart_).count();
+        for (std::size_t i = 0; i < devices_.size(); ++i) {
+            const int rate = devices_[i].config().faults.noisePerSecond;
+            if (rate <= 0) continue;
+            const auto due = static_cast<std::uint64_t>(elapsed * rate);
+            for (; noiseSent_[i] < due; ++noiseSent_[i]) {
+                const int fd = SendSocketFor(devices_[i].address(), i);
+                const std::vector<std::uint8_t> bytes = devices_[i].NoiseDatagram(noiseSent_[i]);
+                if (fd >= 0) SendToGroup(fd, bytes);
+                if ((noiseSent_[i] + 1) % 10000 == 0) {
+                    log_.Line("noise " + devices_[i].address() + " sent=" + std::to_string(noiseSent_[i] + 1));
+                }
+            }
+        }
+    }
+
+    ssize_t SendToGroup(int fd, const std::vector<std::uint8_t>& bytes) {
+        sockaddr_in group{};
+        group.sin_family = AF_INET;
+        group.sin_port = htons(kDevicePort);
+        inet_pton(AF_INET, kDeviceGroup, &group.sin_addr);
+        return sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&group), sizeof group);
+    }
+
     void SendDueReplies() {
         const auto now = Clock::now();
         while (!pending_.empty() && pending_.top().due <= now) {
@@ -365,14 +410,8 @@ private:
             const std::string& from = reply.datagram.fromAddress;
             const int fd = SendSocketFor(from, reply.device);
             if (fd < 0) continue;
-            sockaddr_in group{};
-            group.sin_family = AF_INET;
-            group.sin_port = htons(kDevicePort);
-            inet_pton(AF_INET, kDeviceGroup, &group.sin_addr);
             const std::vector<std::uint8_t>& bytes = reply.datagram.bytes;
-            const ssize_t sent = sendto(fd, bytes.data(), bytes.size(), 0,
-                                        reinterpret_cast<sockaddr*>(&group), sizeof group);
-            if (sent < 0) {
+            if (SendToGroup(fd, bytes) < 0) {
                 log_.Line("send-failed " + from + ": " + std::strerror(errno));
                 continue;
             }
@@ -429,6 +468,8 @@ private:
     std::map<std::string, int> sendFds_;
     std::priority_queue<PendingReply, std::vector<PendingReply>, std::greater<>> pending_;
     std::uint64_t nextSequence_ = 0;
+    Clock::time_point noiseStart_ = Clock::now();
+    std::vector<std::uint64_t> noiseSent_;  // per device
     WebServer web_;
 };
 
