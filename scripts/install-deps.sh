@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev                    # fuzz targets
     nsis zip                                    # the Windows installer and zip (package.sh)
     tshark                                      # checks of the Wireshark dissector
+    stress-ng                                   # scripts/ci-soak.sh: CPU hogs beside the tiers
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #
 #   scripts/run-tests.sh            all tiers
 #   VIDUDI_TIERS="unit|sim" scripts/run-tests.sh    only some tiers (a ctest -L expression)
+#   VIDUDI_TIERS=soak scripts/run-tests.sh          the soak (about 40 minutes; never by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
