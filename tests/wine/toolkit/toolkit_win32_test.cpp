@@ -184,6 +184,7 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
     bool waitCursor = false;
     int paints = 0;
     bool repainted = false;
+    std::atomic<bool> checkedDuring{false};
     probe.onPaint = [&](PaintContext&) { ++paints; };
     EXPECT_EQ(RunSoon(probe, [&] {
         DialogWindow& w = probe.w();
@@ -200,13 +201,16 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
             InvalidateRect(window, nullptr, TRUE);
             UpdateWindow(window);
             repainted = paints > before;
+            checkedDuring = true;
         });
         firstOpen = w.RunExchange("Talking to the device...", [&] {
             worker = GetCurrentThreadId();
             DWORD_PTR result = 0;
-            answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result) != 0;
+            // A window's thread that waited for the work could never answer, however long the
+            // limit: a generous one costs nothing and a busy machine cannot fail it.
+            answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
             char text[64] = {};
-            SendMessageTimeoutA(label, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 250,
+            SendMessageTimeoutA(label, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
                                 &result);
             statusDuring = text;
             // A click, a posted click and Escape: all dropped, none waits for later.
@@ -214,7 +218,9 @@ TEST_F(Win32ToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputA
             PostMessageA(plain, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
             PostMessageA(plain, BM_CLICK, 0, 0);
             PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
-            Sleep(300);
+            // The work lasts until the window's thread has made its checks during it.
+            for (int waited = 0; !checkedDuring && waited < 10000; waited += 5) Sleep(5);
+            Sleep(300);  // and the input above has been taken off the queue
         });
         EXPECT_EQ(w.Text(IDC_LABEL), "");
         EXPECT_FALSE(probe.Saw("command " + std::to_string(IDC_PLAIN) + "/0"));
