@@ -439,8 +439,9 @@ void QtWindow::SetFocus(int id) {
 }
 
 int QtWindow::FocusedControl() const {
-    // The inner field of a combo box or an address control stands for its control.
-    for (QWidget* focus = QApplication::focusWidget(); focus && focus != widget_; focus = focus->parentWidget()) {
+    // The window's own focus, which it keeps while another window is active. The inner field
+    // of a combo box or an address control stands for its control.
+    for (QWidget* focus = widget_->focusWidget(); focus && focus != widget_; focus = focus->parentWidget()) {
         for (const auto& [id, control] : controls_) {
             if (control.widget == focus) return id;
         }
@@ -766,13 +767,14 @@ bool QtWindow::RunExchange(const std::string& status, const std::function<void()
     return false;
 }
 
-QtToolkit::QtToolkit(std::string resourceFolder)
+QtToolkit::QtToolkit(std::string resourceFolder, const std::string& script, const std::string& header)
     : folder_(std::move(resourceFolder)),
-      resources_(LoadResourceScript(folder_ + "/vidudi.rc", folder_ + "/resource.h")) {}
+      resources_(LoadResourceScript(folder_ + "/" + script, folder_ + "/" + header)) {}
 
 std::string QtToolkit::ResolvePath(const std::string& path) const {
     std::string local = path;
     std::replace(local.begin(), local.end(), '\\', '/');
+    if (!local.empty() && local.front() == '/') return local;
     // The program names its run-time images "res\x.bmp", relative to the folder it runs in.
     if (local.rfind("res/", 0) == 0) local = local.substr(4);
     return folder_ + "/" + local;

@@ -171,10 +171,12 @@ private:
 
 class QtToolkit final : public DialogBackend {
 public:
-    // `resourceFolder` holds vidudi.rc, resource.h, the icon and face bitmaps the script names,
-    // and the images the program reads at run time. Throws std::runtime_error when the script
-    // cannot be read. A QApplication must exist.
-    explicit QtToolkit(std::string resourceFolder);
+    // `resourceFolder` holds the resource script and its header (the program's vidudi.rc and
+    // resource.h), the icon and face bitmaps the script names, and the images the program reads
+    // at run time. Throws std::runtime_error when the script cannot be read. A QApplication
+    // must exist.
+    explicit QtToolkit(std::string resourceFolder, const std::string& script = "vidudi.rc",
+                       const std::string& header = "resource.h");
 
     // The owner (or the innermost open dialog) gets the new dialog as a modal child.
     int RunModal(Dialog& dialog, Dialog* owner) override;
