@@ -53,7 +53,11 @@ export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 gui=$!
 echo "$gui vidudi-gui" >>"$VLAN_DIR/pids"
 drv() { vlan_client_exec /usr/bin/python3 "$LAN_TESTS_DIR/atspi_driver.py" "$gui" "$@" 2>>"$WORK/driver.err"; }
-shot() { [ -z "${VIDUDI_SHOTS:-}" ] || { mkdir -p "$VIDUDI_SHOTS" && import -window root "$VIDUDI_SHOTS/vidudi-gui-$1.png"; }; }
+shot() {  # shot NAME: the screen, once the window has repainted
+    [ -n "${VIDUDI_SHOTS:-}" ] || return 0
+    sleep 0.5
+    mkdir -p "$VIDUDI_SHOTS" && import -window root "$VIDUDI_SHOTS/vidudi-gui-$1.png"
+}
 expect_message() {  # expect_message CAPTION TEXT [SHOT]: the open message box, then its OK
     drv messagebox >"$WORK/box.txt" || lan_fail "no message box (expected '$2')"
     printf 'caption=%s\ntext=%s\n' "$1" "$2" | lan_expect_same "the message box" - "$WORK/box.txt"

@@ -420,7 +420,10 @@ Rect QtWindow::Bounds(int id) const {
 void QtWindow::SetFont(int id, const FontSpec& font) {
     Control* control = Find(id);
     if (!control) return;
-    QFont qfont(FromUtf8(font.face));
+    QFont qfont;
+    // Where the face is missing, a narrow sans: the labels then keep within the widths they
+    // were given for the Windows fonts instead of wrapping.
+    qfont.setFamilies({FromUtf8(font.face), "DejaVu Sans Condensed", "Liberation Sans Narrow"});
     if (font.height > 0) qfont.setPixelSize(font.height);
     // Qt weighs fonts on the same 100 to 900 scale as Windows.
     qfont.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 100, 900)));
