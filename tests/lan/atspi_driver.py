@@ -19,7 +19,8 @@ resource id, which the window gives each control as its accessible description.
     login USER PASSWORD    fills the login dialog and presses its OK
     close                  the main window's close box; then waits for the program to end and
                            prints closed_ms= (from sending the close to the process's end)
-    rects                  every control with an id: ID LEFT TOP WIDTH HEIGHT in the window
+    rects                  every control with an id that shows: ID LEFT TOP WIDTH HEIGHT in the
+                           window
 
 Exit status 1 with a message when what was asked for is not there within the time limit
 (VIDUDI_DRIVER_TIMEOUT seconds, 30 by default).
@@ -255,7 +256,8 @@ def run(pid, command, args):
         window = until("the main window", lambda: main_window(pid))
         origin = extents(window)
         for node in descendants(window):
-            if node.description.isdigit():
+            # Hidden controls have no place on the screen to report.
+            if node.description.isdigit() and node.getState().contains(pyatspi.STATE_SHOWING):
                 box = extents(node)
                 print("%s %d %d %d %d" % (node.description, box.x - origin.x, box.y - origin.y, box.width, box.height))
     else:

@@ -9,31 +9,14 @@
 #   gui_test.sh VIDUDI_GUI NAS_EMULATOR
 source "$(dirname "$0")/lan_lib.sh"
 lan_init "$@"
-for tool in Xvfb dbus-daemon xdotool import; do
-    command -v "$tool" >/dev/null || lan_fail "$tool is missing: run scripts/install-deps.sh"
-done
-/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || lan_fail "python3-pyatspi is missing: run scripts/install-deps.sh"
-
 lan_ini "$WORK/s1.ini" \
     "name=NAS-ONE;address=10.77.1.10;identity=00:0e:a1:01:00:10;gateway=10.77.1.1;shares=Public:Music;workgroup=OFFICE" \
     "name=NAS-LOCKED;address=10.77.1.11;identity=00:0e:a1:01:00:11;gateway=10.77.1.1;admin-password=secret" \
     "name=NAS-DEAF;address=10.77.1.12;identity=00:0e:a1:01:00:12;gateway=10.77.1.1;ignore-settings=yes"
 lan_lan 1
 
-# The desktop of the client: an X server, a session bus (the accessibility bus starts from
-# it), a runtime folder with GVfs's mount folder, and stand-ins for gio and the file manager.
-display=$((90 + $$ % 400))
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-vlan_client_exec Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-echo "$! xvfb" >>"$VLAN_DIR/pids"
-for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -S "/tmp/.X11-unix/X$display" ] || lan_fail "Xvfb did not start"
-export DISPLAY=:$display XDG_RUNTIME_DIR=$WORK/run
-mkdir -p "$XDG_RUNTIME_DIR/gvfs" "$WORK/bin" && chmod 700 "$XDG_RUNTIME_DIR"
-vlan_client_exec dbus-daemon --session --address="unix:path=$WORK/bus" --fork --print-pid >"$WORK/bus.pid" ||
-    lan_fail "no session bus"
-echo "$(cat "$WORK/bus.pid") dbus" >>"$VLAN_DIR/pids"
-export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus
+source "$LAN_TESTS_DIR/gui_lib.sh"
+gui_desktop
 # gio: each call's arguments and input into gio.log; a guest is refused, a user mounts.
 cat >"$WORK/bin/gio" <<EOF
 #!/bin/sh
@@ -47,31 +30,14 @@ EOF
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$WORK/opened.log" >"$WORK/bin/xdg-open"
 chmod +x "$WORK/bin/gio" "$WORK/bin/xdg-open"
 
-export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-# Its own process id, which the driver finds it by: ip and env give way to it.
-(exec ip netns exec "$(vlan__client)" env PATH="$WORK/bin:$PATH" "$VIDUDI" >"$WORK/gui.log" 2>&1) &
-gui=$!
-echo "$gui vidudi-gui" >>"$VLAN_DIR/pids"
-drv() { vlan_client_exec /usr/bin/python3 "$LAN_TESTS_DIR/atspi_driver.py" "$gui" "$@" 2>>"$WORK/driver.err"; }
-shot() {  # shot NAME: the screen, once the window has repainted
-    [ -n "${VIDUDI_SHOTS:-}" ] || return 0
-    sleep 0.5
-    mkdir -p "$VIDUDI_SHOTS" && import -window root "$VIDUDI_SHOTS/vidudi-gui-$1.png"
-}
-expect_message() {  # expect_message CAPTION TEXT [SHOT]: the open message box, then its OK
-    drv messagebox >"$WORK/box.txt" || lan_fail "no message box (expected '$2')"
-    printf 'caption=%s\ntext=%s\n' "$1" "$2" | lan_expect_same "the message box" - "$WORK/box.txt"
-    [ -z "${3:-}" ] || shot "$3"
-    drv answer-messagebox || lan_fail "cannot close the message box"
-}
-row_of() { drv list-rows 1000 | awk -F'\t' -v a="$1" '$2 == a { print NR - 1; exit }'; }
-idle() { for _ in $(seq 300); do [ -z "$(drv text 1050)" ] && return 0; sleep 0.1; done; return 1; }
+gui_start "$VIDUDI"
+drv() { gui_drv "$@"; }
 choose() {  # choose ADDRESS: Refresh (the list shows again), a click on its row, its fields read
     local row
-    drv click 1002 && idle || lan_fail "Refresh did not end"
-    row=$(row_of "$1")
+    drv click 1002 && gui_idle || lan_fail "Refresh did not end"
+    row=$(gui_row_of "$1")
     [ -n "$row" ] || lan_fail "$1 is not listed: $(drv list-rows 1000)"
-    drv click-row 1000 "$row" && idle || lan_fail "cannot click $1"
+    drv click-row 1000 "$row" && gui_idle || lan_fail "cannot click $1"
 }
 listed() {  # listed COUNT: waits until the device list has COUNT rows
     for _ in $(seq 150); do [ "$(drv list-rows 1000 | wc -l)" -eq "$1" ] && return 0; sleep 0.2; done
@@ -86,18 +52,18 @@ printf '%s\t%s\t%s\t%s\n' NAS-DEAF 10.77.1.12 255.255.255.0 10.77.1.1 NAS-LOCKED
     NAS-ONE 10.77.1.10 255.255.255.0 10.77.1.1 | lan_expect_same "the device list" - "$WORK/rows.txt"
 
 # --- a device click: host name, work group, address fields and shares
-drv click-row 1000 "$(row_of 10.77.1.10)" && idle || lan_fail "cannot click NAS-ONE"
-shot find-device
+drv click-row 1000 "$(gui_row_of 10.77.1.10)" && gui_idle || lan_fail "cannot click NAS-ONE"
+gui_shot find-device
 drv click 1042 && [ "$(drv text 1016)" = NAS-ONE ] && [ "$(drv text 1017)" = OFFICE ] ||
     lan_fail "Device Setting shows '$(drv text 1016)' / '$(drv text 1017)'"
-shot device-setting
+gui_shot device-setting
 drv click 1043 || lan_fail "no IP Setting"
-shot ip-setting
+gui_shot ip-setting
 drv click 1044 || lan_fail "no Map Drive"
 drv list-rows 1001 | cut -f1 | lan_expect_same "the shares" <(printf 'Public\nMusic\n') -
 [ "$(drv shown 1013)" = no ] && [ "$(drv shown 1036)" = no ] || lan_fail "the drive letters show"
-shot map-drive
-drv click 1045 && shot about
+gui_shot map-drive
+drv click 1045 && gui_shot about
 
 # --- Mount: a guest is refused, the login dialog names the user; the folder opens; Unmount
 drv click 1044
@@ -105,10 +71,10 @@ drv click-row 1001 0 || lan_fail "no share row"
 drv click 1003 || lan_fail "Mount was not taken"
 drv login alice pw || lan_fail "no login dialog for the share"
 folder=$XDG_RUNTIME_DIR/gvfs/smb-share:server=10.77.1.10,share=public
-expect_message Confirm "Successfully mapped drive." mounted
+gui_expect_message Confirm "Successfully mapped drive." mounted
 [ "$(drv list-rows 1001 | head -1)" = "Public	$folder" ] || lan_fail "Map to: $(drv list-rows 1001)"
 drv click-row 1001 0 && drv click 1004 || lan_fail "Unmount was not taken"
-expect_message Confirm "Successfully unmapped drive."
+gui_expect_message Confirm "Successfully unmapped drive."
 printf '%s\n' "mount|--anonymous|smb://10.77.1.10/Public|" "mount|smb://10.77.1.10/Public|" alice "" pw \
     "mount|--unmount|smb://10.77.1.10/public|" | lan_expect_same "the calls of gio" - "$WORK/gio.log"
 printf '%s\n' "$folder" | lan_expect_same "what the file manager opened" - "$WORK/opened.log"
@@ -118,15 +84,15 @@ printf '%s\n' "$folder" | lan_expect_same "what the file manager opened" - "$WOR
 choose 10.77.1.11
 drv click 1042 && drv set-text 1016 NAS-NEW && drv click 1030 || lan_fail "Modify was not taken"
 drv login admin wrong || lan_fail "no login dialog after the refusal"
-expect_message Error "Wrong administrator password input!" refused-login
+gui_expect_message Error "Wrong administrator password input!" refused-login
 
 # --- a static address: the emulator answers from the new address, the window says so
 choose 10.77.1.10
 drv click 1043 && drv ip 1006 10.77.1.20 && drv ip 1010 255.255.255.0 && drv ip 1011 10.77.1.1 && drv click 1007 ||
     lan_fail "cannot enter the static address"
-expect_message Confirm "Successfully modified device setting."
+gui_expect_message Confirm "Successfully modified device setting."
 grep -q 'send 10.77.1.20 to ' "$WORK/s1.log" || lan_fail "the emulator did not answer from 10.77.1.20"
-[ -n "$(row_of 10.77.1.20)" ] || lan_fail "NAS-ONE is not listed at 10.77.1.20: $(drv list-rows 1000)"
+[ -n "$(gui_row_of 10.77.1.20)" ] || lan_fail "NAS-ONE is not listed at 10.77.1.20: $(drv list-rows 1000)"
 
 # --- the close box during a change never confirmed: the program ends within 2 s
 choose 10.77.1.12
@@ -134,7 +100,7 @@ drv click 1043 && drv ip 1006 10.77.1.30 && drv click 1007 || lan_fail "cannot s
 for _ in $(seq 100); do [ "$(drv text 1050)" = "Waiting for NAS-DEAF to answer..." ] && break; sleep 0.1; done
 [ "$(drv text 1050)" = "Waiting for NAS-DEAF to answer..." ] || lan_fail "not waiting for NAS-DEAF: $(drv text 1050)"
 closed=$(drv close) || lan_fail "the close box during a change did not end the program"
-wait "$gui"
+wait "$GUI_PID"
 elapsed=${closed#closed_ms=}
 [ "$elapsed" -le 2000 ] || lan_fail "the close box during a change took $elapsed ms to end the program"
 echo "closed in $elapsed ms"
