@@ -1,7 +1,8 @@
 #!/bin/bash
 # vidudi-gui on the virtual LAN, under Xvfb in the client namespace, read and driven from
 # outside through the accessibility bus (atspi_driver.py): the device list after start-up; a
-# device click loads the fields, the work group and the shares; a static address confirmed by
+# device click loads the fields, the work group and the shares; Configuration opens the page;
+# a static address confirmed by
 # the emulator; a refused login; Mount and Unmount through a stand-in gio; the close box during
 # a change never confirmed ends the program within 2 s (on the driver's clock).
 # With VIDUDI_SHOTS=FOLDER, a screenshot of each section goes there.
@@ -64,6 +65,10 @@ drv list-rows 1001 | cut -f1 | lan_expect_same "the shares" <(printf 'Public\nMu
 [ "$(drv shown 1013)" = no ] && [ "$(drv shown 1036)" = no ] || lan_fail "the drive letters show"
 gui_shot map-drive
 drv click 1045 && gui_shot about
+# Configuration: the device's page, handed to the desktop's opener after the probe.
+drv click 1008 || lan_fail "Configuration was not taken"
+for _ in $(seq 50); do [ -s "$WORK/opened.log" ] && break; sleep 0.1; done
+printf 'http://10.77.1.10\n' | lan_expect_same "what the opener got" - "$WORK/opened.log"
 
 # --- Mount: a guest is refused, the login dialog names the user; the folder opens; Unmount
 drv click 1044
@@ -77,7 +82,7 @@ drv click-row 1001 0 && drv click 1004 || lan_fail "Unmount was not taken"
 gui_expect_message Confirm "Successfully unmapped drive."
 printf '%s\n' "mount|--anonymous|smb://10.77.1.10/Public|" "mount|smb://10.77.1.10/Public|" alice "" pw \
     "mount|--unmount|smb://10.77.1.10/public|" | lan_expect_same "the calls of gio" - "$WORK/gio.log"
-printf '%s\n' "$folder" | lan_expect_same "what the file manager opened" - "$WORK/opened.log"
+printf '%s\n' http://10.77.1.10 "$folder" | lan_expect_same "what the opener got" - "$WORK/opened.log"
 
 # --- a refused login: the administrator's empty password fails, the dialog opens, a wrong one
 # is refused too
