@@ -1,10 +1,10 @@
 #!/bin/bash
 # vidudi-gui on the virtual LAN, under Xvfb in the client namespace, read and driven from
 # outside through the accessibility bus (atspi_driver.py): the device list after start-up; a
-# device click loads the fields, the work group and the shares; Configuration opens the page;
-# a static address confirmed by
-# the emulator; a refused login; Mount and Unmount through a stand-in gio; the close box during
-# a change never confirmed ends the program within 2 s (on the driver's clock).
+# second copy ends silently; a device click loads the fields, the work group and the shares;
+# Configuration opens the page; Mount and Unmount through a stand-in gio; a refused login; a
+# static address confirmed by the emulator; the close box during a change never confirmed ends
+# the program within 2 s (on the driver's clock).
 # With VIDUDI_SHOTS=FOLDER, a screenshot of each section goes there.
 #
 #   gui_test.sh VIDUDI_GUI NAS_EMULATOR
@@ -51,6 +51,11 @@ listed 3 || lan_fail "the device list after start-up: $(drv list-rows 1000)"
 drv list-rows 1000 | sort >"$WORK/rows.txt"
 printf '%s\t%s\t%s\t%s\n' NAS-DEAF 10.77.1.12 255.255.255.0 10.77.1.1 NAS-LOCKED 10.77.1.11 255.255.255.0 10.77.1.1 \
     NAS-ONE 10.77.1.10 255.255.255.0 10.77.1.1 | lan_expect_same "the device list" - "$WORK/rows.txt"
+
+# --- a second copy ends by itself, silently, while the first one runs
+vlan_client_exec timeout -k 5 60 "$VIDUDI" >"$WORK/second.log" 2>&1 || lan_fail "the second copy ended with status $?"
+[ ! -s "$WORK/second.log" ] || lan_fail "the second copy said: $(cat "$WORK/second.log")"
+drv wait-window >/dev/null || lan_fail "the first window went away"
 
 # --- a device click: host name, work group, address fields and shares
 drv click-row 1000 "$(gui_row_of 10.77.1.10)" && gui_idle || lan_fail "cannot click NAS-ONE"
