@@ -16,6 +16,7 @@ resource id, which the window gives each control as its accessible description.
     ip ID A.B.C.D          fills the four fields of an address control
     messagebox             the open message box: caption=..., text=...
     answer-messagebox      presses its OK
+    wait-dialog CAPTION    a dialog of that caption is open
     login USER PASSWORD    fills the login dialog and presses its OK
     close                  the main window's close box; then waits for the program to end and
                            prints closed_ms= (from sending the close to the process's end)
@@ -241,6 +242,8 @@ def run(pid, command, args):
             fail("the message box has no button")
         press(buttons[0])
         until("the message box to close", lambda: True if message_box(pid) is None else None)
+    elif command == "wait-dialog":
+        until("the dialog " + args[0], lambda: dialog_named(pid, args[0]))
     elif command == "login":
         login = until("the login dialog", lambda: dialog_named(pid, "Login"))
         need(pid, 1016, login).queryEditableText().setTextContents(args[0])

@@ -79,6 +79,7 @@ printf 'http://10.77.1.10\n' | lan_expect_same "what the opener got" - "$WORK/op
 drv click 1044
 drv click-row 1001 0 || lan_fail "no share row"
 drv click 1003 || lan_fail "Mount was not taken"
+drv wait-dialog Login && gui_shot login
 drv login alice pw || lan_fail "no login dialog for the share"
 folder=$XDG_RUNTIME_DIR/gvfs/smb-share:server=10.77.1.10,share=public
 gui_expect_message Confirm "Successfully mapped drive." mounted
