@@ -114,5 +114,7 @@ closed=$(drv close) || lan_fail "the close box during a change did not end the p
 wait "$GUI_PID"
 elapsed=${closed#closed_ms=}
 [ "$elapsed" -le 2000 ] || lan_fail "the close box during a change took $elapsed ms to end the program"
+# The sanitizer build's reports, if any, end up here.
+! grep -E 'Sanitizer|runtime error' "$WORK/gui.log" "$WORK/second.log" >&2 || lan_fail "the sanitizers reported faults"
 echo "closed in $elapsed ms"
 lan_pass
