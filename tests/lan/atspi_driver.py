@@ -214,13 +214,19 @@ def run(pid, command, args):
     elif command == "click":
         press(need(pid, args[0]))
     elif command == "click-row":
-        table = need(pid, args[0]).queryTable()
+        # A button's press takes effect a moment later: the list may not show yet.
+        node = until("list %s showing" % args[0],
+                     lambda: (lambda n: n if n.getState().contains(pyatspi.STATE_SHOWING) else None)(need(pid, args[0])))
+        table = node.queryTable()
         row = int(args[1])
         if row >= table.nRows:
             fail("list %s has no row %d" % (args[0], row))
         cell = extents(table.getAccessibleAt(row, 0))
         x, y = cell.x + min(cell.width // 2, 20), cell.y + cell.height // 2
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        # Returns once the window has taken the click: the row is selected.
+        until("row %d of list %s selected" % (row, args[0]),
+              lambda: True if table.getAccessibleAt(row, 0).getState().contains(pyatspi.STATE_SELECTED) else None)
     elif command == "set-text":
         need(pid, args[0]).queryEditableText().setTextContents(args[1])
     elif command == "ip":

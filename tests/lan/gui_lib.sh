@@ -13,11 +13,11 @@ gui_desktop() {
         command -v "$tool" >/dev/null || lan_fail "$tool is missing: run scripts/install-deps.sh"
     done
     /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || lan_fail "python3-pyatspi is missing: run scripts/install-deps.sh"
-    display=$((90 + $$ % 400))
-    while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-    vlan_client_exec Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-    [ -S "/tmp/.X11-unix/X$display" ] || lan_fail "Xvfb did not start"
+    # The server picks a free display itself and writes its number: no two tests share one.
+    vlan_client_exec Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+    display=$(tr -dc 0-9 <"$WORK/display")
+    [ -n "$display" ] && [ -S "/tmp/.X11-unix/X$display" ] || lan_fail "Xvfb did not start"
     export DISPLAY=:$display XDG_RUNTIME_DIR=$WORK/run
     mkdir -p "$XDG_RUNTIME_DIR/gvfs" "$WORK/bin" && chmod 700 "$XDG_RUNTIME_DIR"
     vlan_client_exec dbus-daemon --session --address="unix:path=$WORK/bus" --fork >/dev/null || lan_fail "no session bus"

@@ -33,12 +33,20 @@ chmod +x "$WORK/bin/gio" "$WORK/bin/xdg-open"
 
 gui_start "$VIDUDI"
 drv() { gui_drv "$@"; }
-choose() {  # choose ADDRESS: Refresh (the list shows again), a click on its row, its fields read
+click_device() {  # click_device ADDRESS: a click on its row; its host name shows, its reads end
     local row
-    drv click 1002 && gui_idle || lan_fail "Refresh did not end"
     row=$(gui_row_of "$1")
     [ -n "$row" ] || lan_fail "$1 is not listed: $(drv list-rows 1000)"
-    drv click-row 1000 "$row" && gui_idle || lan_fail "cannot click $1"
+    drv click-row 1000 "$row" || lan_fail "cannot click $1"
+    for _ in $(seq 100); do [ -n "$(drv text 1016)" ] && break; sleep 0.1; done
+    gui_idle || lan_fail "the reads of $1 did not end"
+}
+choose() {  # choose ADDRESS: Refresh (the list shows again, searched afresh), then click_device
+    drv click 1002 || lan_fail "Refresh was not taken"
+    # A search takes a second at least: its status line is there to be seen.
+    for _ in $(seq 100); do [ -n "$(drv text 1050)" ] && break; sleep 0.1; done
+    gui_idle || lan_fail "Refresh did not end"
+    click_device "$1"
 }
 listed() {  # listed COUNT: waits until the device list has COUNT rows
     for _ in $(seq 150); do [ "$(drv list-rows 1000 | wc -l)" -eq "$1" ] && return 0; sleep 0.2; done
@@ -58,7 +66,7 @@ vlan_client_exec timeout -k 5 60 "$VIDUDI" >"$WORK/second.log" 2>&1 || lan_fail 
 drv wait-window >/dev/null || lan_fail "the first window went away"
 
 # --- a device click: host name, work group, address fields and shares
-drv click-row 1000 "$(gui_row_of 10.77.1.10)" && gui_idle || lan_fail "cannot click NAS-ONE"
+click_device 10.77.1.10
 gui_shot find-device
 drv click 1042 && [ "$(drv text 1016)" = NAS-ONE ] && [ "$(drv text 1017)" = OFFICE ] ||
     lan_fail "Device Setting shows '$(drv text 1016)' / '$(drv text 1017)'"
