@@ -17,6 +17,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,6 +77,10 @@ public:
     void OnClose() override {
         events.push_back("close");
         Dialog::OnClose();
+    }
+    std::optional<ControlColors> OnCtlColor(int id) override {
+        if (id == IDC_LABEL) return ControlColors{true, {0, 0, 255}};
+        return std::nullopt;
     }
     bool PreTranslateMessage(const InputMessage& message) override {
         input.push_back(message);
@@ -186,7 +191,11 @@ TEST_F(QtToolkitTest, ControlsComeFromTheScriptAndKeepTheWindowsRules) {
         Type(dialog, "7.999");
         EXPECT_EQ(address.GetAddress(octets), 4);
         EXPECT_EQ((std::vector<int>{octets[0], octets[1], octets[2], octets[3]}), (std::vector<int>{192, 1, 7, 255}));
+        // Backspace at the start of a field goes back to the one before.
         fields->FieldEdit(1)->clear();
+        fields->FieldEdit(1)->setFocus();
+        Type(dialog, "\b");
+        EXPECT_EQ(dialog.focusWidget(), fields->FieldEdit(0));
         EXPECT_EQ(address.GetAddress(octets), 3);
         EXPECT_EQ(octets[1], 0);  // a blank field reads as 0
 
@@ -405,6 +414,10 @@ TEST_F(QtToolkitTest, PicturesAreDrawnOrTellWhyNot) {
         // The 8 x 8 picture is stretched over the whole client area.
         EXPECT_EQ(shot.pixelColor(2, dialog.height() - 3), QColor(Qt::red));
         EXPECT_EQ(shot.pixelColor(dialog.width() / 2, dialog.height() / 2), QColor(Qt::red));
+
+        // A label's brush fills it.
+        auto* label = probe.widget<QWidget>(IDC_LABEL);
+        EXPECT_EQ(PixelOf(label, label->width() - 2, label->height() - 2), QColor(Qt::blue));
 
         auto* skinned = probe.widget<QWidget>(IDC_SKINNED);
         EXPECT_FALSE(probe.w().DrawBitmapFile(IDC_SKINNED, missing));
