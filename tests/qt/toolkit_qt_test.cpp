@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -77,6 +79,10 @@ public:
     void OnClose() override {
         events.push_back("close");
         Dialog::OnClose();
+    }
+    bool OnSysCommand(int command) override {
+        events.push_back("syscommand " + std::to_string(command));
+        return false;
     }
     std::optional<ControlColors> OnCtlColor(int id) override {
         if (id == IDC_LABEL) return ControlColors{true, {0, 0, 255}};
@@ -292,11 +298,35 @@ TEST_F(QtToolkitTest, ButtonsKeysAndTheCloseBoxReachTheDialogItsWay) {
     EXPECT_EQ(probe.DoModal(), kIdOk);
     EXPECT_EQ(seenBeforePost, 1);
 
-    // The close box: OnClose, which cancels.
+    // The close box: the close command first, then OnClose, which cancels.
     Probe closing;
     closing.onInit = [&] { closing.qt().widget().close(); };
     EXPECT_EQ(closing.DoModal(), kIdCancel);
-    EXPECT_EQ(closing.Count("close"), 1);
+    EXPECT_EQ(closing.events, (std::vector<std::string>{"syscommand " + std::to_string(kSysCommandClose), "close"}));
+}
+
+// Linux window managers keep their window menu: the program's entries show on a right click on
+// the window's background.
+TEST_F(QtToolkitTest, SystemMenuEntriesShowOnARightClickOnTheBackground) {
+    Probe probe;
+    probe.onInit = [&] {
+        probe.w().AppendSystemMenuEntry(0x10, "About Vidudi...");
+        QWidget& dialog = probe.qt().widget();
+        After(50, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            ASSERT_EQ(menu->actions().size(), 2);  // the separator, then the entry
+            EXPECT_TRUE(menu->actions()[0]->isSeparator());
+            QAction* about = menu->actions()[1];
+            EXPECT_EQ(about->text(), "About Vidudi...");
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(about).center());
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(250, 250), dialog.mapToGlobal(QPoint(250, 250)));
+        QApplication::sendEvent(&dialog, &click);
+        EXPECT_EQ(probe.Count("syscommand 16"), 1);
+        probe.EndDialog(kIdOk);
+    };
+    EXPECT_EQ(probe.DoModal(), kIdOk);
 }
 
 TEST_F(QtToolkitTest, AnExchangeRunsOnAWorkerWhileTheWindowAnswersDropsInputAndCanBeClosed) {
