@@ -317,13 +317,14 @@ void QtWindow::SystemMenu(QPoint screen) {
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
-    auto* target = qobject_cast<QWidget*>(watched);
-    if (!target || target->window() != widget_) return false;
+    // Every event of the application passes here: the cheap test first.
     const QEvent::Type type = event->type();
     const bool mouse = type == QEvent::MouseMove || type == QEvent::MouseButtonPress ||
                        type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick;
     const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride;
     if (!mouse && !key) return false;
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (!target || target->window() != widget_) return false;
     // Input that would start another command while an exchange runs is dropped, not queued;
     // the pointer's moves still reach the hover faces.
     if (exchanging_ && type != QEvent::MouseMove) return true;
