@@ -13,7 +13,7 @@ resource id, which the window gives each control as its accessible description.
     click ID               presses a button
     click-row ID ROW       clicks a row of a list view
     set-text ID TEXT       types into an edit
-    ip ID A.B.C.D          fills the four fields of an address control
+    ip ID [A.B.C.D]        fills the four fields of an address control, or prints them
     messagebox             the open message box: caption=..., text=...
     answer-messagebox      presses its OK
     wait-dialog CAPTION    a dialog of that caption is open
@@ -231,10 +231,16 @@ def run(pid, command, args):
         need(pid, args[0]).queryEditableText().setTextContents(args[1])
     elif command == "ip":
         fields = [node for node in descendants(need(pid, args[0])) if node.getRole() == pyatspi.ROLE_TEXT]
+        fields.sort(key=lambda f: extents(f).x)
+        if len(fields) != 4:
+            fail("address control %s has %d fields" % (args[0], len(fields)))
+        if len(args) == 1:
+            print(".".join(text_of(field) for field in fields))
+            return
         octets = args[1].split(".")
-        if len(fields) != 4 or len(octets) != 4:
-            fail("address control %s: %d fields for %s" % (args[0], len(fields), args[1]))
-        for field, octet in zip(sorted(fields, key=lambda f: extents(f).x), octets):
+        if len(octets) != 4:
+            fail("not an address: " + args[1])
+        for field, octet in zip(fields, octets):
             field.queryEditableText().setTextContents(octet)
     elif command == "messagebox":
         box = until("a message box", lambda: message_box(pid))
