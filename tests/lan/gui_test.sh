@@ -72,8 +72,8 @@ drv click 1042 && [ "$(drv text 1016)" = NAS-ONE ] && [ "$(drv text 1017)" = OFF
     lan_fail "Device Setting shows '$(drv text 1016)' / '$(drv text 1017)'"
 gui_shot device-setting
 drv click 1043 || lan_fail "no IP Setting"
-[ "$(drv ip 1006) $(drv ip 1010) $(drv ip 1011)" = "10.77.1.10 255.255.255.0 10.77.1.1" ] ||
-    lan_fail "IP Setting shows $(drv ip 1006) $(drv ip 1010) $(drv ip 1011)"
+[ "$(drv text 1015) $(drv ip 1006) $(drv ip 1010) $(drv ip 1011)" = "Disable 10.77.1.10 255.255.255.0 10.77.1.1" ] ||
+    lan_fail "IP Setting shows $(drv text 1015) $(drv ip 1006) $(drv ip 1010) $(drv ip 1011)"
 gui_shot ip-setting
 drv click 1044 || lan_fail "no Map Drive"
 drv list-rows 1001 | cut -f1 | lan_expect_same "the shares" <(printf 'Public\nMusic\n') -
