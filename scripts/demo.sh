@@ -2,9 +2,9 @@
 # The demo, as root on a fresh Debian machine: installs what is missing, builds, brings up a
 # virtual LAN of network namespaces with five emulated adapters on two segments, runs
 # `vidudi list` on a client that has one interface on each segment, then opens the Windows
-# program's window under Wine on the same client: on your display when there is one (close the
-# window to end the demo), otherwise on a virtual one, saving a screenshot. Then it tears it all
-# down. Nothing is sent on the machine's own network: everything runs inside the namespaces.
+# program's window under Wine on the same client, and then vidudi-gui, the Linux window: on your
+# display when there is one (close the window to go on), otherwise on a virtual one, saving a
+# screenshot. Then it tears it all down. Nothing is sent on the machine's own network: everything runs inside the namespaces.
 #
 #   scripts/demo.sh                   install, build the native and windows presets, run
 #   scripts/demo.sh --build-dir DIR   build the native configuration into DIR instead
@@ -128,6 +128,28 @@ if [ "$window" = yes ]; then
     fi
     wine_server_stop
     wine_stop_xvfb
+fi
+
+# The Linux window beside it, on the same client.
+gui=$root/$build_dir/src/app/vidudi-gui
+if [ "$window" = yes ] && [ -x "$gui" ]; then
+    echo
+    echo "=== vidudi-gui   (the window on the Linux desktop, in the client namespace)"
+    if [ -n "$user_display" ] && DISPLAY=$user_display xdpyinfo >/dev/null 2>&1; then
+        echo "the window opens on $user_display; close it to end the demo"
+        DISPLAY=$user_display vlan_client_exec "$gui"
+    else
+        display=$((90 + $$ % 400))
+        while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+        # Both end with the LAN: vlan_destroy stops what runs in its namespaces.
+        vlan_client_exec Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+        DISPLAY=:$display vlan_client_exec "$gui" >/dev/null 2>&1 &
+        sleep 5  # the first search of both segments takes about two seconds
+        shot=$root/$build_dir/demo-gui-window.png
+        DISPLAY=:$display import -window root -crop 801x592+0+0 "$shot" &&
+            echo "no display here: screenshot of the window saved to $shot"
+    fi
 fi
 
 echo "=== tearing down the virtual LAN"

@@ -13,6 +13,9 @@ packages=(
     nsis zip                                    # the Windows installer and zip (package.sh)
     tshark                                      # checks of the Wireshark dissector
     stress-ng                                   # scripts/ci-soak.sh: CPU hogs beside the tiers
+    qt6-base-dev                                # vidudi-gui, the window on the Linux desktop
+    at-spi2-core python3-pyatspi dbus-x11       # driving vidudi-gui through the accessibility bus
+    libglib2.0-bin                              # gio, for Map Drive through GVfs
 )
 
 missing=()

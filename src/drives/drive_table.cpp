@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "platform/services.h"
 #include "protocol/device_table.h"
@@ -43,7 +44,24 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool MountIsOf(const platform::ShareMount& mount, std::string_view deviceName, std::string_view deviceAddress,
+               std::string_view share) {
+    return (EqualIgnoringCase(mount.host, deviceName) || EqualIgnoringCase(mount.host, deviceAddress)) &&
+           EqualIgnoringCase(mount.share, share);
+}
+
 }  // namespace
+
+bool DriveLettersExist() { return !platform::CurrentServices().mounts->Available(); }
+
+std::optional<platform::ShareMount> FindShareMount(const std::string& deviceName, const std::string& deviceAddress,
+                                                   const std::string& share) {
+    if (DriveLettersExist()) return std::nullopt;
+    for (const platform::ShareMount& mount : platform::CurrentServices().mounts->Mounted()) {
+        if (MountIsOf(mount, deviceName, deviceAddress, share)) return mount;
+    }
+    return std::nullopt;
+}
 
 void RefreshDriveTable() {
     auto& connections = *platform::CurrentServices().connections;
@@ -93,6 +111,8 @@ void FillShareRows(toolkit::ListView shares, const std::string& deviceName, cons
         if (hostIgnoresCase) return EqualIgnoringCase(host, deviceName) || EqualIgnoringCase(host, deviceAddress);
         return host == deviceName || host == deviceAddress;
     };
+    const std::vector<platform::ShareMount> mounted =
+        DriveLettersExist() ? std::vector<platform::ShareMount>() : platform::CurrentServices().mounts->Mounted();
     int next = 0;
     for (const ShareEntry* entry = ShareList.head; entry; entry = entry->next) {
         const std::string name = text.Utf8ToAnsi(std::string_view(entry->name, strnlen(entry->name, sizeof entry->name)));
@@ -104,6 +124,9 @@ void FillShareRows(toolkit::ListView shares, const std::string& deviceName, cons
             if (IsConnected(record) && hostMatches(record.host) && EqualIgnoringCase(record.share, name)) {
                 shares.SetItemText(row, 1, record.drive);
             }
+        }
+        for (const platform::ShareMount& mount : mounted) {
+            if (MountIsOf(mount, deviceName, deviceAddress, name)) shares.SetItemText(row, 1, mount.folder);
         }
     }
 }

@@ -2,8 +2,10 @@
 // DriveTable: the program's mirror of the system's network connections for A: to Z:, rebuilt
 // from the system whenever it is needed, and how it shows in the Map Drive section: the
 // drive-letter combo box and the "Map to" column of the share list.
+#include <optional>
 #include <string>
 
+#include "platform/share_mounts.h"
 #include "toolkit/dialog.h"
 
 namespace vidudi {
@@ -16,6 +18,15 @@ struct DriveConnection {
 
 // Record 0 is A:, record 25 Z:.
 extern DriveConnection DriveTable[26];
+
+// False where the desktop mounts shares under folders of its own (Linux, through GVfs): the
+// Map Drive section then hides the letters, and "Map to" shows the mount folders.
+bool DriveLettersExist();
+
+// The desktop's mount of a share of the device (by name or address), hosts and shares
+// compared ignoring case; nothing where drive letters exist or it is not mounted.
+std::optional<platform::ShareMount> FindShareMount(const std::string& deviceName, const std::string& deviceAddress,
+                                                   const std::string& share);
 
 // Asks the system for the remote name of every letter. A letter the system reports no
 // connection for is cleared; a remote name without a host/share separator (some providers'
@@ -33,7 +44,7 @@ void FillDriveLetterCombo(toolkit::ComboBox combo);
 // One row per share of ShareList: the name in the ANSI code page, and in the second column the
 // letter it is connected to on this device (by name or address; the host compared exactly or
 // ignoring case, the share always ignoring case). A share connected to several letters shows
-// the highest.
+// the highest. Without drive letters the second column is the share's mount folder instead.
 void FillShareRows(toolkit::ListView shares, const std::string& deviceName, const std::string& deviceAddress,
                    bool hostIgnoresCase);
 

@@ -16,6 +16,12 @@ int g_nDriveInUseAnswer = 0;
 namespace {
 
 constexpr int kConnectAttempts = 6;
+constexpr char kMountFailed[] = "Failed to map drive.";
+constexpr char kMounted[] = "Successfully mapped drive.";
+constexpr char kUnmountFailed[] =
+    "Unable to disconnect this drive.\nPlease select a drive to disconnect and verify that the drive is not "
+    "being accessed.";
+constexpr char kUnmounted[] = "Successfully unmapped drive.";
 
 // Up to `attempts` connections with the credentials as they stand; true at the first success.
 bool Connect(const std::string& remote, const std::string& drive, int attempts, std::uint32_t flags) {
@@ -33,6 +39,45 @@ void RefreshAfterChange(toolkit::DialogWindow& window, int row, bool hostIgnores
     if (row < 0 || !window.ListIsSelected(IDC_DEVICE_LIST, row)) return;
     FillShareRows(toolkit::ListView(window, IDC_SHARE_LIST), window.ListItemText(IDC_DEVICE_LIST, row, 0),
                   window.ListItemText(IDC_DEVICE_LIST, row, 1), hostIgnoresCase);
+}
+
+// Without drive letters (Linux) the desktop mounts the share under a folder of its own: as a
+// guest first, then as the user the login dialog names; the file manager then shows it.
+void MountShareFolder(toolkit::DialogWindow& window, const MountSteps& steps, int deviceRow, const std::string& share) {
+    platform::ShareMounts& mounts = *platform::CurrentServices().mounts;
+    bool mounted = mounts.Mount(g_szSelectedIP, share, std::nullopt);
+    if (!mounted) {
+        steps.askShareCredentials();
+        mounted = mounts.Mount(g_szSelectedIP, share, platform::ShareCredentials{g_szLoginUser, g_szLoginPassword});
+    }
+    window.Enable(IDC_MOUNT, true);
+    if (!mounted) {
+        window.MessageBox(kMountFailed, "Error", MessageIcon::Error);
+        return;
+    }
+    window.MessageBox(kMounted, "Confirm", MessageIcon::Information);
+    RefreshAfterChange(window, deviceRow, true);
+    const auto mount = FindShareMount(window.ListItemText(IDC_DEVICE_LIST, deviceRow, 0), g_szSelectedIP, share);
+    if (mount) mounts.OpenFolder(mount->folder);
+}
+
+// The share's row names its mount folder, as it names a drive letter elsewhere.
+void UnmountShareFolder(toolkit::DialogWindow& window, int shareRow, int deviceRow) {
+    if (shareRow < 0) return;  // there is no drive-letter list to fall back on
+    const std::string folder = window.ListItemText(IDC_SHARE_LIST, shareRow, 1);
+    platform::ShareMounts& mounts = *platform::CurrentServices().mounts;
+    window.Enable(IDC_UNMOUNT, false);
+    bool unmounted = false;
+    for (const platform::ShareMount& mount : mounts.Mounted()) {
+        if (!folder.empty() && mount.folder == folder) unmounted = mounts.Unmount(mount);
+    }
+    window.Enable(IDC_UNMOUNT, true);
+    if (!unmounted) {
+        window.MessageBox(kUnmountFailed, "Error", MessageIcon::Error);
+        return;
+    }
+    window.MessageBox(kUnmounted, "Confirm", MessageIcon::Information);
+    RefreshAfterChange(window, deviceRow, true);
 }
 
 }  // namespace
@@ -73,6 +118,10 @@ void OnMount(toolkit::Dialog& main, const MountSteps& steps) {
 
     window.Enable(IDC_MOUNT, false);
     if (!steps.checkDeviceReachable()) return;  // Mount stays disabled until the next device click
+    if (!DriveLettersExist()) {
+        MountShareFolder(window, steps, deviceRow, share);
+        return;
+    }
     const toolkit::ComboBox letters(window, IDC_DRIVE_LETTER);
     const int letter = letters.Selection();
     if (letter < 0) return;
@@ -107,10 +156,10 @@ void OnMount(toolkit::Dialog& main, const MountSteps& steps) {
     }
     window.Enable(IDC_MOUNT, true);
     if (!connected) {
-        window.MessageBox("Failed to map drive.", "Error", MessageIcon::Error);
+        window.MessageBox(kMountFailed, "Error", MessageIcon::Error);
         return;
     }
-    window.MessageBox("Successfully mapped drive.", "Confirm", MessageIcon::Information);
+    window.MessageBox(kMounted, "Confirm", MessageIcon::Information);
     RefreshAfterChange(window, deviceRow, false);
 }
 
@@ -120,6 +169,10 @@ void OnUnmount(toolkit::Dialog& main) {
     const toolkit::ListView shares(window, IDC_SHARE_LIST);
     std::string driveText;
     const int shareRow = shares.SelectedRowFromTop();
+    if (!DriveLettersExist()) {
+        UnmountShareFolder(window, shareRow, devices.SelectedRowFromTop());
+        return;
+    }
     if (shareRow >= 0) {
         driveText = shares.ItemText(shareRow, 1);
     } else {
@@ -133,13 +186,10 @@ void OnUnmount(toolkit::Dialog& main) {
         platform::CurrentServices().connections->Disconnect(drive, platform::kConnectUpdateProfile, false);
     window.Enable(IDC_UNMOUNT, true);
     if (!disconnected) {
-        window.MessageBox(
-            "Unable to disconnect this drive.\nPlease select a drive to disconnect and verify that the drive is not "
-            "being accessed.",
-            "Error", MessageIcon::Error);
+        window.MessageBox(kUnmountFailed, "Error", MessageIcon::Error);
         return;
     }
-    window.MessageBox("Successfully unmapped drive.", "Confirm", MessageIcon::Information);
+    window.MessageBox(kUnmounted, "Confirm", MessageIcon::Information);
     RefreshAfterChange(window, devices.SelectedRowFromTop(), true);
 }
 

@@ -44,6 +44,16 @@ public:
     bool OpenUrl(const std::string&) override { return false; }
 };
 
+// Shares go to drive letters here: Map Drive takes the NetworkConnections path.
+class DriveLetterShareMounts final : public ShareMounts {
+public:
+    bool Available() override { return false; }
+    std::vector<ShareMount> Mounted() override { return {}; }
+    bool Mount(const std::string&, const std::string&, const std::optional<ShareCredentials>&) override { return false; }
+    bool Unmount(const ShareMount&) override { return false; }
+    bool OpenFolder(const std::string&) override { return false; }
+};
+
 // A code page with nothing beyond ASCII: every other character is one '?'.
 class AsciiTextConversion final : public TextConversion {
 public:
@@ -70,6 +80,7 @@ AsciiTextConversion asciiText;
 NullReachabilityProbe nullReachability;
 NullRegistry nullRegistry;
 NullCommandLauncher nullLauncher;
+DriveLetterShareMounts driveLetterMounts;
 
 Services WithNullServices(const Services& given) {
     return Services{
@@ -81,6 +92,7 @@ Services WithNullServices(const Services& given) {
         given.reachability ? given.reachability : &nullReachability,
         given.registry ? given.registry : &nullRegistry,
         given.launcher ? given.launcher : &nullLauncher,
+        given.mounts ? given.mounts : &driveLetterMounts,
     };
 }
 

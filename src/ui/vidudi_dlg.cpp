@@ -214,6 +214,11 @@ void CVidudiDlg::ShowSection(int section) {
         for (int id : kSectionControls[s - 1]) Item(id).Show(false);
     }
     for (int id : kSectionControls[section - 1]) Item(id).Show(true);
+    // Shares the desktop mounts under folders (Linux) have no drive letter to choose.
+    if (section == kMapDrive && !DriveLettersExist()) {
+        Item(IDC_DRIVE_LETTER_LABEL).Show(false);
+        Item(IDC_DRIVE_LETTER).Show(false);
+    }
     window().Invalidate(0);
 }
 

@@ -71,6 +71,62 @@ TEST_F(MapDriveTest, MountAskBeforeTakingALetterInUseAndUnmount) {
                                                         "Successfully mapped drive."}));
 }
 
+// Linux: no letters; the desktop mounts the share as a guest, then as the user the login dialog
+// names, shows the folder in "Map to" and in the file manager, and unmounts it again.
+TEST_F(MapDriveTest, WithoutDriveLettersSharesAreMountedUnderTheDesktopsFolders) {
+    fake.mounts.available = true;
+    fake.mounts.required = platform::ShareCredentials{"alice", "pw"};
+    // Mounted earlier by the file manager, by the device's name in another case.
+    const platform::ShareMount music{"nas-open", "MUSIC", "/run/user/1000/gvfs/smb-share:server=nas-open,share=music"};
+    fake.mounts.mounts = {music};
+    const std::string publicFolder = "/run/user/1000/gvfs/smb-share:server=10.77.1.10,share=public";
+    ui.OnModal(IDD_LOGIN, [](Window& login) {
+        login.TypeText(IDC_LOGIN_USER, "alice");
+        login.TypeText(IDC_LOGIN_PASSWORD, "pw");
+        login.Click(toolkit::kIdOk);
+    });
+    ui.OnModal(IDD_LOGIN, [](Window& login) { login.Click(toolkit::kIdCancel); });
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        ChooseShare(window, 0);
+        EXPECT_FALSE(window.IsVisible(IDC_DRIVE_LETTER));
+        EXPECT_FALSE(window.IsVisible(IDC_DRIVE_LETTER_LABEL));
+        for (int id : {IDC_SHARE_LIST, IDC_MOUNT, IDC_UNMOUNT}) EXPECT_TRUE(window.IsVisible(id)) << id;
+        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 1), "");
+        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 1, 1), music.folder);
+
+        window.Click(IDC_MOUNT);  // refused as a guest, mounted as alice
+        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 1), publicFolder);
+        EXPECT_TRUE(window.IsEnabled(IDC_MOUNT));
+        window.ClickListRow(IDC_SHARE_LIST, 0);
+        window.Click(IDC_UNMOUNT);
+        EXPECT_EQ(window.ListItemText(IDC_SHARE_LIST, 0, 1), "");
+        window.ClickListRow(IDC_SHARE_LIST, 0);
+        window.Click(IDC_UNMOUNT);  // not mounted: nothing to unmount
+        window.Click(IDC_MOUNT);    // the login dialog cancelled
+        // Back in Find Device and again in Map Drive, the letters stay hidden.
+        window.Click(IDC_REFRESH);
+        window.Click(IDC_MAP_DRIVE);
+        EXPECT_FALSE(window.IsVisible(IDC_DRIVE_LETTER));
+        window.Click(IDC_EXIT);
+    });
+    EXPECT_EQ(fake.mounts.calls, (std::vector<std::string>{
+                                     "mount 10.77.1.10 public",
+                                     "mount 10.77.1.10 public as alice/pw",
+                                     "open " + publicFolder,
+                                     "unmount " + publicFolder,
+                                     "mount 10.77.1.10 public",
+                                     "mount 10.77.1.10 public as /",
+                                 }));
+    EXPECT_EQ(fake.mounts.mounts, std::vector<platform::ShareMount>{music});
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                  "Successfully mapped drive.", "Successfully unmapped drive.",
+                                  "Unable to disconnect this drive.\nPlease select a drive to disconnect and verify "
+                                  "that the drive is not being accessed.",
+                                  "Failed to map drive."}));
+    EXPECT_EQ(fake.connections.CountCalls(Kind::Connect), 0);
+    EXPECT_EQ(fake.connections.CountCalls(Kind::Disconnect), 0);
+}
+
 TEST_F(MapDriveTest, AttemptsAndTheLoginDialogFollowTheWindowsVersion) {
     struct Case {
         platform::VersionRecord version;

@@ -193,6 +193,27 @@ private:
     std::deque<int> scripted_;
 };
 
+// Shares the desktop mounts under folders, as GVfs does on Linux. Off until a test turns it
+// on: the program then sees drive letters, as on Windows.
+class FakeShareMounts final : public ShareMounts {
+public:
+    bool Available() override { return available; }
+    std::vector<ShareMount> Mounted() override { return mounts; }
+    // Mounts under "/run/user/1000/gvfs/smb-share:server=HOST,share=SHARE" (lower case, as GVfs
+    // names them). Fails as a guest once credentials are required, and with any others.
+    bool Mount(const std::string& host, const std::string& share,
+               const std::optional<ShareCredentials>& credentials) override;
+    bool Unmount(const ShareMount& mount) override;
+    bool OpenFolder(const std::string& folder) override;
+
+    bool available = false;
+    // The only credentials that mount; nothing: guests mount.
+    std::optional<ShareCredentials> required;
+    std::vector<ShareMount> mounts;
+    // "mount HOST SHARE", "mount HOST SHARE as USER/PASSWORD", "unmount FOLDER", "open FOLDER".
+    std::vector<std::string> calls;
+};
+
 // One of each fake, wired together; `services()` is what UseServices takes.
 struct FakePlatform {
     FakeVersionSource version;
@@ -203,8 +224,9 @@ struct FakePlatform {
     FakeReachabilityProbe reachability;
     FakeRegistry registry;
     FakeCommandLauncher launcher;
+    FakeShareMounts mounts;
     Services services() {
-        return Services{&version, &connections, &driveTypes, &text, &users, &reachability, &registry, &launcher};
+        return Services{&version, &connections, &driveTypes, &text, &users, &reachability, &registry, &launcher, &mounts};
     }
 };
 

@@ -1,36 +1,39 @@
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
 #include <cstdlib>
 
 #include "platform/posix/posix_services.h"
-
-extern char** environ;
+#include "platform/posix/run_program.h"
 
 namespace vidudi::platform {
 
 namespace {
 
+constexpr int kOpenerTimeoutMs = 30000;
+constexpr char kExplorer[] = "explorer ";
+
+bool IsWebAddress(const std::string& text) { return text.rfind("http://", 0) == 0 || text.rfind("https://", 0) == 0; }
+
 class SpawnCommandLauncher final : public CommandLauncher {
 public:
-    int WinExec(const std::string&, int) override { return kWinExecNoResources; }
+    // Linux runs no Windows command lines. Two are understood: no program at all, which is
+    // not found, so that the web page falls back to the browser of last resort; and that
+    // browser, "explorer ADDRESS", which is the desktop's opener here.
+    int WinExec(const std::string& commandLine, int) override {
+        if (commandLine.empty() || commandLine.front() == ' ') return kWinExecFileNotFound;
+        if (commandLine.rfind(kExplorer, 0) == 0) {
+            const std::string url = commandLine.substr(sizeof kExplorer - 1);
+            if (IsWebAddress(url) && url.find_first_of(" \t\"") == std::string::npos) {
+                return OpenUrl(url) ? kWinExecStarted : kWinExecNoResources;
+            }
+        }
+        return kWinExecNoResources;
+    }
 
     bool OpenUrl(const std::string& url) override {
-        if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) return false;
+        if (!IsWebAddress(url)) return false;
         const char* chosen = std::getenv("VIDUDI_BROWSER");
-        std::string program = chosen && *chosen ? chosen : "xdg-open";
-        std::string argument = url;
-        // The address is one argument of its own: no shell ever sees it.
-        char* argv[] = {program.data(), argument.data(), nullptr};
-        pid_t child = 0;
-        if (posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
-        // xdg-open hands the address to the browser and ends; its status says whether it could.
-        int status = 0;
-        while (waitpid(child, &status, 0) < 0) {
-            if (errno != EINTR) return false;
-        }
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        // The address is one argument of its own: no shell ever sees it. xdg-open hands it to
+        // the browser and ends; its status says whether it could.
+        return RunProgram({chosen && *chosen ? chosen : "xdg-open", url}, "", kOpenerTimeoutMs) == 0;
     }
 };
 

@@ -3,7 +3,12 @@
 namespace vidudi::platform {
 
 Services PosixServices() {
-    return Services{.reachability = &PosixReachabilityProbe(), .launcher = &PosixCommandLauncher()};
+    return Services{.version = &PosixVersionSource(),
+                    .text = &PosixTextConversion(),
+                    .users = &PosixUserNames(),
+                    .reachability = &PosixReachabilityProbe(),
+                    .launcher = &PosixCommandLauncher(),
+                    .mounts = &GvfsShareMounts()};
 }
 
 }  // namespace vidudi::platform

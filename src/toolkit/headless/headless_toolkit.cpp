@@ -9,12 +9,6 @@ namespace vidudi::toolkit {
 
 namespace {
 
-// Dialog units of an 8-point Arial dialog, roughly, for the layout before the program moves
-// its controls to their pixel places.
-Rect UnitsToPixels(const Rect& units) {
-    return {units.left * 3 / 2, units.top * 13 / 8, units.width * 3 / 2, units.height * 13 / 8};
-}
-
 constexpr int kClosedComboHeight = 22;
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
@@ -70,7 +64,7 @@ std::ostream& operator<<(std::ostream& out, const RecordedMessageBox& message) {
 
 HeadlessDialog::HeadlessDialog(HeadlessToolkit& toolkit, Dialog& dialog, const DialogTemplate& layout)
     : toolkit_(toolkit), dialog_(dialog), caption_(layout.caption) {
-    const Rect pixels = UnitsToPixels(layout.units);
+    const Rect pixels = DialogUnitsToPixels(layout.units);
     window_ = {0, 0, pixels.width, pixels.height};
     for (const ControlTemplate& control : layout.controls) {
         if (control.id < 0) continue;  // anonymous statics cannot be addressed
@@ -79,7 +73,7 @@ HeadlessDialog::HeadlessDialog(HeadlessToolkit& toolkit, Dialog& dialog, const D
         state.visible = control.visible;
         state.enabled = control.enabled;
         state.text = control.text;
-        state.rect = UnitsToPixels(control.units);
+        state.rect = DialogUnitsToPixels(control.units);
         controls_[control.id] = state;
         order_.push_back(control.id);
     }

@@ -145,6 +145,7 @@ public:
     }
 
     std::map<int, std::string> strings;
+    std::map<int, std::string> files;
 
     std::map<int, DialogTemplate> Parse(const std::string& script) {
         std::map<int, DialogTemplate> dialogs;
@@ -180,6 +181,9 @@ public:
             }
             if (!open) {
                 if (head == "STRINGTABLE") inStrings = true;
+                if ((kind == "BITMAP" || kind == "ICON") && text.find('"') != std::string::npos) {
+                    files[Number(head)] = Unquote(text.substr(text.find('"')));
+                }
                 if (kind == "DIALOGEX" || kind == "DIALOG") {
                     const int id = Number(head);
                     const std::string rest = text.substr(text.find(kind) + kind.size());
@@ -219,6 +223,7 @@ private:
             control.units = RectAt(args, 4);
         } else if (statement == "LTEXT" || statement == "RTEXT" || statement == "CTEXT") {
             control.kind = ControlKind::Static;
+            control.align = statement[0];
             control.text = Unquote(args.at(0));
             control.id = Number(args.at(1));
             control.units = RectAt(args, 2);
@@ -246,6 +251,12 @@ private:
         control.visible = !HasNotFlag(style, "WS_VISIBLE");
         control.enabled = !HasFlag(style, "WS_DISABLED");
         control.sorted = HasFlag(style, "CBS_SORT");
+        control.password = HasFlag(style, "ES_PASSWORD");
+        if (control.kind == ControlKind::Static && HasFlag(style, "SS_ICON")) {
+            control.kind = ControlKind::Icon;
+            control.icon = Number(control.text);
+        }
+        control.ownerDrawn = HasFlag(style, "BS_OWNERDRAW");
         if (HasFlag(style, "BS_DEFPUSHBUTTON")) control.defaultButton = true;
         return control;
     }
@@ -261,7 +272,12 @@ ResourceScript ParseResourceScript(const std::string& script, const std::string&
     ResourceScript resources;
     resources.dialogs = parser.Parse(script);
     resources.strings = parser.strings;
+    resources.files = parser.files;
     return resources;
+}
+
+Rect DialogUnitsToPixels(const Rect& units) {
+    return {units.left * 3 / 2, units.top * 13 / 8, units.width * 3 / 2, units.height * 13 / 8};
 }
 
 ResourceScript LoadResourceScript(const std::string& scriptPath, const std::string& headerPath) {

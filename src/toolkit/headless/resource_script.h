@@ -20,6 +20,10 @@ struct ControlTemplate {
     bool enabled = true;
     bool sorted = false;  // combo boxes
     bool defaultButton = false;
+    bool password = false;   // edits that show no characters
+    bool ownerDrawn = false; // buttons the program draws itself
+    char align = 'L';        // texts: 'L', 'C' or 'R'
+    int icon = 0;            // icon statics: the icon's resource id
 };
 
 struct DialogTemplate {
@@ -32,7 +36,12 @@ struct DialogTemplate {
 struct ResourceScript {
     std::map<int, DialogTemplate> dialogs;
     std::map<int, std::string> strings;  // the string table
+    std::map<int, std::string> files;    // bitmaps and icons: the file each id names, as written
 };
+
+// Dialog units of an 8-point Arial dialog, roughly, for the layout before the program moves
+// its controls to their pixel places.
+Rect DialogUnitsToPixels(const Rect& units);
 
 // Parses `script` (the text of an .rc file); #define lines of `header` give the symbols.
 // Throws std::runtime_error naming the line when a dialog cannot be read.

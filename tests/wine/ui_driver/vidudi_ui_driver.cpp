@@ -4,7 +4,8 @@
 // list-rows ID (tab-separated columns), control ID (text=...), click ID, click-row ID ROW,
 // select ID INDEX, ip ID A.B.C.D, syscommand N, close (the close box; prints closed_ms=N, the
 // time on the driver's own clock until the window was gone), messagebox (caption=... text=...),
-// answer-messagebox (OK), wait-idle (status line 1050 empty), and watch: waits for
+// answer-messagebox (OK), wait-idle (status line 1050 empty), rects (every control with an id:
+// ID LEFT TOP WIDTH HEIGHT in the client area, one a line), and watch: waits for
 // an exchange to begin, then probes the window with WM_NULL every 50 ms until the status line is
 // empty again, printing status=TEXT at each change and probes=N slowest=MS; it fails as soon as
 // a probe or a read of the line takes over 250 ms. Input commands return once the program has
@@ -390,6 +391,16 @@ int run(const std::vector<std::string>& w) {
     if (!g_no_wait) wait_idle();
   } else if (command == "wait-idle" && want(0)) {
     wait_idle();
+  } else if (command == "rects" && want(0)) {
+    const HWND window = app_window();
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      const int id = GetDlgCtrlID(child);
+      if (id == kMessageBoxTextId || id <= 0) continue;  // labels without an id
+      RECT r{};
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+      std::printf("%d %ld %ld %ld %ld\n", id, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
   } else if (command == "watch" && want(0)) {
     watch();
   } else {
