@@ -1,5 +1,6 @@
 #include "device_model.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -51,6 +52,20 @@ bool ParseDotted(const std::string& text, std::uint8_t (&bytes)[4]) {
         bytes[i] = static_cast<std::uint8_t>(parts[i]);
     }
     return true;
+}
+
+std::vector<std::uint8_t> LoggedRequest(const std::uint8_t* data, std::size_t length) {
+    std::vector<std::uint8_t> bytes(data, data + length);
+    if (length <= kQueryPayload || data[kOp] != proto::kOpQuery || data[kSubOp] != proto::kQueryAdminPassword) {
+        return bytes;
+    }
+    // The password runs from the separator to the end; without a separator all of it may be.
+    auto from = bytes.begin() + kQueryPayload;
+    const auto separator = std::search(from, bytes.end(), std::begin(proto::kAdminPasswordSeparator),
+                                       std::end(proto::kAdminPasswordSeparator));
+    if (separator != bytes.end()) from = separator + sizeof proto::kAdminPasswordSeparator;
+    std::fill(from, bytes.end(), static_cast<std::uint8_t>('*'));
+    return bytes;
 }
 
 EmulatedDevice::EmulatedDevice(DeviceConfig config) : config_(std::move(config)) {}

@@ -82,6 +82,10 @@ private:
     bool sawDiscovery_ = false;
 };
 
+// A received datagram as the log shows it: in a password check every byte after the user name
+// and its separator is '*', so the log keeps the user name and the length but no password.
+std::vector<std::uint8_t> LoggedRequest(const std::uint8_t* data, std::size_t length);
+
 // Dotted text to network-order bytes; false when it is not four decimal octets.
 bool ParseDotted(const std::string& text, std::uint8_t (&bytes)[4]);
 

@@ -319,7 +319,8 @@ private:
             const auto arrived = ArrivalTime(message);
             const std::size_t length = static_cast<std::size_t>(got);
             const std::string peer = Dotted(from.sin_addr) + ":" + std::to_string(ntohs(from.sin_port));
-            log_.Datagram("recv", AddressedDevice(buffer, length), "from", peer, buffer, length, arrived);
+            const std::vector<std::uint8_t> logged = LoggedRequest(buffer, length);
+            log_.Datagram("recv", AddressedDevice(buffer, length), "from", peer, logged.data(), length, arrived);
             for (std::size_t i = 0; i < devices_.size(); ++i) {
                 const std::string before = devices_[i].address();
                 std::vector<OutgoingDatagram> replies = devices_[i].HandleDatagram(buffer, length);
