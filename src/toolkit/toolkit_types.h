@@ -56,12 +56,25 @@ enum class MessageIcon {
     Error,        // MB_ICONERROR
 };
 
+// Buttons and modifier keys in the word parameter of a mouse message.
+constexpr std::uintptr_t kMouseLeftButton = 0x0001;  // MK_LBUTTON
+constexpr std::uintptr_t kMouseShift = 0x0004;       // MK_SHIFT
+constexpr std::uintptr_t kMouseControl = 0x0008;     // MK_CONTROL
+
 // What a dialog's pre-translation step sees of the input before it is dispatched.
 struct InputMessage {
-    enum class Kind { MouseMove, LeftButtonDown, LeftButtonUp, KeyDown, Other };
+    enum class Kind {
+        MouseMove, LeftButtonDown, LeftButtonUp,
+        KeyDown, KeyUp, Char, SysKeyDown, SysKeyUp, SysChar,  // WM_KEYDOWN ... WM_SYSCHAR
+        Other,
+    };
     Kind kind = Kind::Other;
     Point screen;             // pointer position in screen coordinates (mouse messages)
-    std::uintptr_t wParam = 0;  // the message's word parameter (the key code for KeyDown)
+    // The message's word parameter: the key code or character of the keyboard kinds, the
+    // buttons and modifier keys held (MK_LBUTTON, MK_SHIFT...) of the mouse kinds.
+    std::uintptr_t wParam = 0;
+
+    bool IsKeyboard() const { return kind >= Kind::KeyDown && kind <= Kind::SysChar; }
 };
 
 // The answer of a control-colour request: the text background mode and the brush to fill with.

@@ -423,8 +423,9 @@ bool CVidudiDlg::PreTranslateMessage(const InputMessage& message) {
             break;
         default: break;
     }
-    // Return never reaches the dialog's default-button handling.
-    return message.wParam == kReturnKey;
+    // Return never reaches the dialog's default-button handling. Only keyboard messages carry
+    // a key there: a mouse message's 13 is the left button with Shift and Ctrl held.
+    return message.IsKeyboard() && message.wParam == kReturnKey;
 }
 
 std::optional<ControlColors> CVidudiDlg::OnCtlColor(int id) {

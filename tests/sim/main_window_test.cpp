@@ -91,6 +91,31 @@ TEST_F(MainWindowTest, SectionsKeysHoverFacesAndTheAboutBox) {
     });
 }
 
+TEST_F(MainWindowTest, TheReturnRuleLeavesMouseClicksWithCtrlAndShiftAlone) {
+    // With the left button, Shift and Ctrl make a mouse message's word parameter 13, the code
+    // of the Return key.
+    constexpr std::uintptr_t keys = toolkit::kMouseShift | toolkit::kMouseControl;
+    static_assert((keys | toolkit::kMouseLeftButton) == 13);
+    const auto searches = [this] {
+        std::size_t requests = 0;
+        for (const auto& sent : lan.sent()) requests += sent.bytes[0] == kOpDiscovery;
+        return requests / 2;
+    };
+    RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
+        window.Click(IDC_REFRESH, keys);
+        EXPECT_EQ(searches(), 2u);
+        window.ClickListRow(IDC_DEVICE_LIST, 1, keys);
+        EXPECT_TRUE(dialog.m_bDeviceChosen);
+        EXPECT_EQ(window.Text(IDC_HOST_NAME), "NAS-2");
+        window.Click(IDC_DEVICE_SETTING, keys);
+        EXPECT_EQ(dialog.m_nSection, ui::CVidudiDlg::kDeviceSetting);
+        window.PressKey(13);  // the key itself still goes nowhere
+        EXPECT_FALSE(window.ended());
+        window.Click(IDC_EXIT, keys);
+        EXPECT_TRUE(window.ended());
+    });
+}
+
 TEST_F(MainWindowTest, BrokenBackgroundPicturesAreReportedOnce) {
     const auto root = std::filesystem::temp_directory_path() / ("vidudi-skin-" + std::to_string(::getpid()));
     std::filesystem::create_directories(root / "res");

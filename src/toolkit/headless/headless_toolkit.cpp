@@ -122,26 +122,28 @@ Point HeadlessDialog::CentreOnScreen(int id) const {
     return {window_.left + r.left + r.width / 2, window_.top + r.top + r.height / 2};
 }
 
-void HeadlessDialog::Input(InputMessage::Kind kind, int id, std::uintptr_t wParam) {
-    if (exchanging_ && kind != InputMessage::Kind::MouseMove) return;  // as the real window drops it
+bool HeadlessDialog::Input(InputMessage::Kind kind, int id, std::uintptr_t wParam) {
+    if (exchanging_ && kind != InputMessage::Kind::MouseMove) return true;  // as the real window drops it
     InputMessage message;
     message.kind = kind;
     message.screen = CentreOnScreen(id);
     message.wParam = wParam;
-    dialog_.PreTranslateMessage(message);
+    return dialog_.PreTranslateMessage(message);
 }
 
-void HeadlessDialog::Click(int id) {
+void HeadlessDialog::Click(int id, std::uintptr_t mouseKeys) {
     if (!Reachable(id)) return;
-    Input(InputMessage::Kind::MouseMove, id);
-    Input(InputMessage::Kind::LeftButtonDown, id);
-    Input(InputMessage::Kind::LeftButtonUp, id);
-    if (State(id).layout.kind == ControlKind::Button) dialog_.OnCommand(id, kButtonClicked);
+    Input(InputMessage::Kind::MouseMove, id, mouseKeys & ~kMouseLeftButton);
+    const bool down = !Input(InputMessage::Kind::LeftButtonDown, id, mouseKeys | kMouseLeftButton);
+    const bool up = !Input(InputMessage::Kind::LeftButtonUp, id, mouseKeys & ~kMouseLeftButton);
+    if (down && up && State(id).layout.kind == ControlKind::Button) dialog_.OnCommand(id, kButtonClicked);
     DrainPosted();
 }
 
-void HeadlessDialog::ClickListRow(int id, int row) {
+void HeadlessDialog::ClickListRow(int id, int row, std::uintptr_t mouseKeys) {
     if (!Reachable(id)) return;
+    // The list view selects on the button down and reports the click on the button up.
+    if (Input(InputMessage::Kind::LeftButtonDown, id, mouseKeys | kMouseLeftButton)) return;
     ControlState& list = State(id);
     if (row >= 0 && row < static_cast<int>(list.rows.size())) {
         list.selected = {row};
@@ -149,9 +151,7 @@ void HeadlessDialog::ClickListRow(int id, int row) {
     } else {
         list.selected.clear();  // a click on empty space deselects; the mark stays
     }
-    Input(InputMessage::Kind::LeftButtonDown, id);
-    Input(InputMessage::Kind::LeftButtonUp, id);
-    dialog_.OnNotify(id, kListClick);
+    if (!Input(InputMessage::Kind::LeftButtonUp, id, mouseKeys & ~kMouseLeftButton)) dialog_.OnNotify(id, kListClick);
     DrainPosted();
 }
 

@@ -38,10 +38,12 @@ public:
     bool ended() const { return ended_; }
     int result() const { return result_; }
 
-    // The user's actions. Like real input they reach only visible, enabled controls.
-    void Click(int id);
+    // The user's actions. Like real input they reach only visible, enabled controls, and not
+    // when the dialog's pre-translation consumes the button messages. `mouseKeys` are the
+    // buttons and modifier keys the mouse messages carry (MK_SHIFT 4, MK_CONTROL 8...).
+    void Click(int id, std::uintptr_t mouseKeys = 0);
     // A mouse click on a row of a list view; a row outside the list is a click on empty space.
-    void ClickListRow(int id, int row);
+    void ClickListRow(int id, int row, std::uintptr_t mouseKeys = 0);
     // Moves the selection (as the arrow keys do) without a click.
     void MoveListSelection(int id, int row);
     // Scrolls a list view so that `row` is the top visible row.
@@ -169,7 +171,8 @@ private:
     bool Reachable(int id) const;
     // Runs what was posted meanwhile, as the message loop would.
     void DrainPosted();
-    void Input(InputMessage::Kind kind, int id, std::uintptr_t wParam = 0);
+    // Offers one input message to the pre-translation; true when it was consumed.
+    bool Input(InputMessage::Kind kind, int id, std::uintptr_t wParam = 0);
     Point CentreOnScreen(int id) const;
 
     HeadlessToolkit& toolkit_;

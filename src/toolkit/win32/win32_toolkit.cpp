@@ -333,6 +333,11 @@ bool Win32Window::PreTranslate(const MSG& message) {
     case WM_LBUTTONDOWN: input.kind = InputMessage::Kind::LeftButtonDown; break;
     case WM_LBUTTONUP: input.kind = InputMessage::Kind::LeftButtonUp; break;
     case WM_KEYDOWN: input.kind = InputMessage::Kind::KeyDown; break;
+    case WM_KEYUP: input.kind = InputMessage::Kind::KeyUp; break;
+    case WM_CHAR: input.kind = InputMessage::Kind::Char; break;
+    case WM_SYSKEYDOWN: input.kind = InputMessage::Kind::SysKeyDown; break;
+    case WM_SYSKEYUP: input.kind = InputMessage::Kind::SysKeyUp; break;
+    case WM_SYSCHAR: input.kind = InputMessage::Kind::SysChar; break;
     default: break;
     }
     if (mouse && message.message != WM_MOUSEWHEEL && message.message != WM_MOUSEHWHEEL) {
