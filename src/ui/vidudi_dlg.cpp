@@ -275,10 +275,7 @@ void CVidudiDlg::OnClickDeviceList() {
         if (!devices.IsSelected(row)) continue;
         const std::string address = devices.ItemText(row, 1);
         CopyText(g_szTargetIP, address.c_str());
-        std::uint32_t parsed = 0;
-        std::uint8_t octets[4] = {};
-        if (ParseIPv4Address(address.c_str(), &parsed)) std::memcpy(octets, &parsed, 4);
-        IpAddressItem(IDC_IP_ADDRESS).SetAddress(octets);
+        SetAddressField(IDC_IP_ADDRESS, address);
 
         int iface = -1;
         for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
@@ -348,9 +345,15 @@ bool CVidudiDlg::CheckDeviceReachable() {
 }
 
 void CVidudiDlg::SetAddressField(int id, const std::string& text) {
+    // An empty text would parse as 0.0.0.0: like a text that does not parse, it leaves the
+    // field blank, so that Modify asks for the address instead of refusing a 0.
     std::uint32_t parsed = 0;
-    std::uint8_t octets[4] = {};
-    if (ParseIPv4Address(text.c_str(), &parsed)) std::memcpy(octets, &parsed, 4);
+    if (text.empty() || !ParseIPv4Address(text.c_str(), &parsed)) {
+        IpAddressItem(id).Clear();
+        return;
+    }
+    std::uint8_t octets[4];
+    std::memcpy(octets, &parsed, 4);
     IpAddressItem(id).SetAddress(octets);
 }
 

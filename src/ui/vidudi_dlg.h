@@ -55,7 +55,7 @@ private:
     void SetFonts();
     void SetUpListViews();
     void DrawSkinImage(int id, bool highlighted);
-    // Puts a dotted address text into an address field.
+    // Puts a dotted address text into an address field; an empty or unparseable one blanks it.
     void SetAddressField(int id, const std::string& text);
     void SetHoverBitmaps(int id, bool hover);
     // The control under a screen point, or -1 outside the client area.
