@@ -85,8 +85,8 @@ std::vector<std::uint8_t> EmulatedDevice::ReplyHeader(std::uint8_t op, const std
 }
 
 void EmulatedDevice::Send(std::vector<OutgoingDatagram>& out, std::vector<std::uint8_t> bytes,
-                          const std::string& from, int extraDelayMs) const {
-    int delay = config_.faults.replyDelayMs + extraDelayMs;
+                          const std::string& from) const {
+    int delay = config_.faults.replyDelayMs;
     if (bytes[kOp] == proto::kOpQueryReply) delay += config_.faults.queryReplyDelayMs;
     if (bytes[kOp] == proto::kOpSettingReply) delay += config_.faults.settingReplyDelayMs;
     // Other traffic of the device first, so a client has to wade through it to the answer.
@@ -174,8 +174,7 @@ std::vector<OutgoingDatagram> EmulatedDevice::AnswerQuery(const std::uint8_t* da
     bytes.resize(kQueryResult, 0);
     bytes.insert(bytes.end(), result.begin(), result.end());
     std::vector<OutgoingDatagram> out;
-    Send(out, std::move(bytes), config_.address,
-         data[kSubOp] == proto::kQueryWorkGroup ? config_.faults.workGroupReplyDelayMs : 0);
+    Send(out, std::move(bytes), config_.address);
     return out;
 }
 

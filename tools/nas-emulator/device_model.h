@@ -13,7 +13,6 @@ namespace nasemu {
 struct DeviceFaults {
     int replyDelayMs = 0;             // every reply leaves this long after the request
     int queryReplyDelayMs = 0;        // a query's answer leaves this much later still
-    int workGroupReplyDelayMs = 0;    // and the work group's this much later again
     int settingReplyDelayMs = 0;      // a setting's confirmation leaves this much later still
     bool answerOneCopy = false;       // answer only the first of the repeated discovery requests
     bool noReply = false;             // receive and log, never answer
@@ -80,7 +79,7 @@ private:
     std::vector<OutgoingDatagram> AnswerQuery(const std::uint8_t* data, std::size_t length);
     std::vector<OutgoingDatagram> AnswerSetting(const std::uint8_t* data, std::size_t length);
     void Send(std::vector<OutgoingDatagram>& out, std::vector<std::uint8_t> bytes,
-              const std::string& from, int extraDelayMs = 0) const;
+              const std::string& from) const;
 
     DeviceConfig config_;
     std::array<std::uint8_t, 10> lastDiscoveryTag_{};

@@ -187,9 +187,6 @@ private:
         } else if (key == "query-reply-delay-ms") {
             if (!ParseUnsigned(value, 600000, number)) return Fail(key + " must be 0 to 600000");
             faults.queryReplyDelayMs = static_cast<int>(number);
-        } else if (key == "work-group-reply-delay-ms") {
-            if (!ParseUnsigned(value, 600000, number)) return Fail(key + " must be 0 to 600000");
-            faults.workGroupReplyDelayMs = static_cast<int>(number);
         } else if (key == "setting-reply-delay-ms") {
             if (!ParseUnsigned(value, 600000, number)) return Fail(key + " must be 0 to 600000");
             faults.settingReplyDelayMs = static_cast<int>(number);
