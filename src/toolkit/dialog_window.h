@@ -1,6 +1,7 @@
 #pragma once
 // One open dialog window, as a backend shows it: every operation the program needs on the
-// dialog and its controls, controls addressed by id (0 is the dialog itself).
+// dialog and its controls, controls addressed by id (0 is the dialog itself, kNoId the first
+// control of the template without an id, as GetDlgItem finds it).
 #include <cstdint>
 #include <functional>
 #include <string>

@@ -5,6 +5,9 @@
 
 namespace vidudi::toolkit {
 
+// The id of a control that has none (IDC_STATIC).
+constexpr int kNoId = -1;
+
 // Standard button and dialog results.
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;

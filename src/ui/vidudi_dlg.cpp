@@ -41,6 +41,8 @@ constexpr char kBackgroundPicture[] = "res\\Norvane_bkgnd.bmp";
 constexpr int kWindowWidth = 801;
 constexpr int kWindowHeight = 592;
 constexpr int kReturnKey = 13;
+// "Host Name:" has no id of its own: it is the window's only label without one.
+constexpr int kHostNameLabel = IDC_STATIC;
 
 struct Placement {
     int id;
@@ -58,7 +60,7 @@ constexpr Placement kPlacements[] = {
     {IDC_ABOUT, {43, 383, 114, 20}},
     {IDC_EXIT, {43, 412, 114, 20}},
     {IDC_DEVICE_LIST, {216, 186, 432, 220}},
-    {IDC_HOST_NAME_LABEL, {256, 216, 120, 30}},
+    {kHostNameLabel, {256, 216, 120, 30}},
     {IDC_HOST_NAME, {376, 213, 160, 26}},
     {IDC_WORK_GROUP_LABEL, {256, 266, 120, 30}},
     {IDC_WORK_GROUP, {376, 263, 160, 26}},
@@ -86,7 +88,7 @@ constexpr Placement kPlacements[] = {
 // The controls each section shows; every other section's are hidden.
 const std::set<int> kSectionControls[] = {
     {IDC_DEVICE_LIST},
-    {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_HOST_NAME, IDC_WORK_GROUP, IDC_MODIFY_DEVICE},
+    {kHostNameLabel, IDC_WORK_GROUP_LABEL, IDC_HOST_NAME, IDC_WORK_GROUP, IDC_MODIFY_DEVICE},
     {IDC_DHCP_LABEL, IDC_DHCP, IDC_IP_ADDRESS_LABEL, IDC_IP_ADDRESS, IDC_NETMASK_LABEL, IDC_NETMASK,
      IDC_GATEWAY_LABEL, IDC_GATEWAY, IDC_MODIFY_IP},
     {IDC_SHARE_LIST, IDC_DRIVE_LETTER_LABEL, IDC_DRIVE_LETTER, IDC_MOUNT, IDC_UNMOUNT},
@@ -101,7 +103,7 @@ const FontSpec kFontShares{kFontFace, 16, 100, 0};
 // The fields' face, at the height of the status line's strip.
 const FontSpec kFontStatus{kFontFace, 13, 400, 0};
 
-constexpr int kLabelFontControls[] = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
+constexpr int kLabelFontControls[] = {kHostNameLabel, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
                                       IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
                                       IDC_DRIVE_LETTER_LABEL, IDC_NAS_DEVICE_LABEL};
 constexpr int kFieldFontControls[] = {IDC_HOST_NAME, IDC_WORK_GROUP, IDC_IP_ADDRESS, IDC_NETMASK,
@@ -111,7 +113,7 @@ constexpr int kAboutFontControls[] = {IDC_PRODUCT_NAME, IDC_COPYRIGHT, IDC_VERSI
 
 // The labels that stand on the background (transparent, white brush) and the bar buttons that
 // stand on the green panel.
-const std::set<int> kWhiteLabels = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
+const std::set<int> kWhiteLabels = {kHostNameLabel, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
                                     IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
                                     IDC_DRIVE_LETTER_LABEL, IDC_PRODUCT_NAME, IDC_COPYRIGHT,
                                     IDC_VERSION, IDC_NAS_DEVICE_LABEL, IDC_STATUS};

@@ -79,7 +79,14 @@ TEST_F(MainWindowTest, SectionsKeysHoverFacesAndTheAboutBox) {
             window.Paint();
             EXPECT_EQ(window.ImageOn(section.button), section.face);
         }
+        // "Host Name:" has no id: the window finds it as the one label without one.
+        window.Click(IDC_DEVICE_SETTING);
+        EXPECT_EQ(window.Text(toolkit::kNoId), "Host Name:");
+        EXPECT_TRUE(window.IsVisible(toolkit::kNoId));
+        EXPECT_EQ(window.Bounds(toolkit::kNoId), (toolkit::Rect{256, 216, 120, 30}));
+        EXPECT_EQ(window.Font(toolkit::kNoId), (toolkit::FontSpec{"ITC Officina Sans", 18, 700, 0}));
         window.Click(IDC_MAP_DRIVE);
+        EXPECT_FALSE(window.IsVisible(toolkit::kNoId));
         window.MoveMouseTo(IDC_MOUNT);
         EXPECT_EQ(window.ButtonFace(IDC_MOUNT), IDB_MOUNT_HOVER);
         window.MoveMouseTo(IDC_UNMOUNT);

@@ -73,7 +73,8 @@ HeadlessDialog::HeadlessDialog(HeadlessToolkit& toolkit, Dialog& dialog, const D
     const Rect pixels = UnitsToPixels(layout.units);
     window_ = {0, 0, pixels.width, pixels.height};
     for (const ControlTemplate& control : layout.controls) {
-        if (control.id < 0) continue;  // anonymous statics cannot be addressed
+        // Of the controls without an id only the first can be addressed, as GetDlgItem finds it.
+        if (control.id < 0 && (control.id != kNoId || controls_.count(kNoId))) continue;
         ControlState state;
         state.layout = control;
         state.visible = control.visible;
@@ -291,7 +292,8 @@ void HeadlessDialog::Invalidate(int /*id*/) { ++invalidations_; }
 int HeadlessDialog::ControlAt(Point client) const {
     if (!Rect{0, 0, window_.width, window_.height}.Contains(client)) return -1;
     for (int id : order_) {
-        if (controls_.at(id).visible && Bounds(id).Contains(client)) return id;
+        // A label without an id is part of the background.
+        if (controls_.at(id).visible && Bounds(id).Contains(client)) return id == kNoId ? 0 : id;
     }
     return 0;
 }

@@ -144,7 +144,7 @@ public:
     // Gives the dialog the input messages of its own window and its children first.
     bool PreTranslate(const MSG& message);
 
-    bool Exists(int id) const override { return id != 0 && GetDlgItem(hwnd_, id) != nullptr; }
+    bool Exists(int id) const override { return id != 0 && Item(id) != nullptr; }
     void Show(int id, bool shown) override { ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE); }
     // The control's own flag: IsWindowVisible would also ask the dialog, which is hidden
     // until its initialisation has run.
@@ -221,7 +221,7 @@ private:
     bool DrawFace(const DRAWITEMSTRUCT& item);
     // An id missing from the template is the caller's fault, which the headless tests report;
     // here it finds no window and the call does nothing.
-    HWND Item(int id) const { return id == 0 ? hwnd_ : GetDlgItem(hwnd_, id); }
+    HWND Item(int id) const;
     HBRUSH Brush(Color color);
     HBITMAP FaceBitmap(int bitmapResource);
     // Input that would start another command while an exchange runs.
@@ -350,6 +350,17 @@ bool Win32Window::PreTranslate(const MSG& message) {
     return dialog_.PreTranslateMessage(input);
 }
 
+HWND Win32Window::Item(int id) const {
+    if (id == 0) return hwnd_;
+    if (id != kNoId) return GetDlgItem(hwnd_, id);
+    // A template's -1 reads back as 0xFFFF or -1, depending on the template's form.
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int childId = GetDlgCtrlID(child);
+        if (childId == kNoId || childId == kAnonymousId) return child;
+    }
+    return nullptr;
+}
+
 Rect Win32Window::Bounds(int id) const {
     RECT r{};
     GetWindowRect(Item(id), &r);
@@ -407,7 +418,7 @@ int Win32Window::ControlAt(Point client) const {
     if (child == hwnd_) return 0;
     const int id = GetDlgCtrlID(child);
     // Labels without an id are part of the background.
-    return id == -1 || id == kAnonymousId ? 0 : id;
+    return id == kNoId || id == kAnonymousId ? 0 : id;
 }
 
 Point Win32Window::ScreenToClient(Point screen) const {
