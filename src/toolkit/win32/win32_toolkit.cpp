@@ -297,8 +297,10 @@ INT_PTR Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_SYSCOMMAND:
         // During an exchange the system's own commands (move, minimise, close) still work;
-        // the program's (the about entry) wait like any other command.
-        if (exchanging_ || !dialog_.OnSysCommand(static_cast<int>(wParam))) return FALSE;
+        // the program's own (the about entry) is dropped, as every other command is then.
+        if (exchanging_ ? (wParam & 0xFFF0) >= SC_SIZE : !dialog_.OnSysCommand(static_cast<int>(wParam))) {
+            return FALSE;
+        }
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
         return TRUE;
     case WM_CTLCOLORSTATIC:
