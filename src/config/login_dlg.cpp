@@ -19,7 +19,7 @@ int g_nLoginHoverCtrlId = 0;
 namespace {
 
 constexpr int kCredentialLength = 16;
-constexpr char kLoginBackground[] = "res\\bk_login.bmp";
+constexpr char kLoginBackground[] = "bk_login.bmp";
 
 struct LoginFace {
     int id;
@@ -101,7 +101,7 @@ bool CLoginDlg::PreTranslateMessage(const InputMessage& message) {
 }
 
 void CLoginDlg::OnPaint(toolkit::PaintContext& paint) {
-    m_pictureReport.Report(window(), paint.DrawPictureFile(kLoginBackground));
+    m_pictureReport.Report(window(), paint.DrawPictureFile(SkinPath(kLoginBackground)));
 }
 
 bool LoginAsAdministrator(toolkit::Dialog& main, int modifyButton) {

@@ -44,6 +44,12 @@ public:
     bool OpenUrl(const std::string&) override { return false; }
 };
 
+class NullProgramFiles final : public ProgramFiles {
+public:
+    std::string ProgramFolder() override { return {}; }
+    bool FileExists(const std::string&) override { return false; }
+};
+
 // A code page with nothing beyond ASCII: every other character is one '?'.
 class AsciiTextConversion final : public TextConversion {
 public:
@@ -70,6 +76,7 @@ AsciiTextConversion asciiText;
 NullReachabilityProbe nullReachability;
 NullRegistry nullRegistry;
 NullCommandLauncher nullLauncher;
+NullProgramFiles nullFiles;
 
 Services WithNullServices(const Services& given) {
     return Services{
@@ -81,6 +88,7 @@ Services WithNullServices(const Services& given) {
         given.reachability ? given.reachability : &nullReachability,
         given.registry ? given.registry : &nullRegistry,
         given.launcher ? given.launcher : &nullLauncher,
+        given.files ? given.files : &nullFiles,
     };
 }
 

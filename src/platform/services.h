@@ -6,6 +6,7 @@
 #include "platform/command_launcher.h"
 #include "platform/drive_types.h"
 #include "platform/network_connections.h"
+#include "platform/program_files.h"
 #include "platform/reachability_probe.h"
 #include "platform/registry.h"
 #include "platform/text_conversion.h"
@@ -24,6 +25,7 @@ struct Services {
     ReachabilityProbe* reachability = nullptr;
     Registry* registry = nullptr;
     CommandLauncher* launcher = nullptr;
+    ProgramFiles* files = nullptr;
 };
 
 // Members left null get the null service.

@@ -37,7 +37,7 @@ int g_nHoverCtrlId = 0;
 
 namespace {
 
-constexpr char kBackgroundPicture[] = "res\\Norvane_bkgnd.bmp";
+constexpr char kBackgroundPicture[] = "Norvane_bkgnd.bmp";
 constexpr int kWindowWidth = 801;
 constexpr int kWindowHeight = 592;
 constexpr int kReturnKey = 13;
@@ -384,7 +384,7 @@ bool CVidudiDlg::OnSysCommand(int command) {
 void CVidudiDlg::DrawSkinImage(int id, bool highlighted) {
     const char* name = GetSkinImageName(id, highlighted);
     if (!name) return;
-    window().DrawBitmapFile(id, std::string("res\\") + name);
+    window().DrawBitmapFile(id, config::SkinPath(name));
 }
 
 void CVidudiDlg::SetHoverBitmaps(int id, bool hover) {
@@ -399,7 +399,7 @@ void CVidudiDlg::OnPaint(toolkit::PaintContext& paint) {
     if (window().IsMinimized()) {
         paint.DrawIconCentered(m_hIcon);
     } else {
-        m_pictureReport.Report(window(), paint.DrawPictureFile(kBackgroundPicture));
+        m_pictureReport.Report(window(), paint.DrawPictureFile(config::SkinPath(kBackgroundPicture)));
     }
     for (int id : kBarButtons) DrawSkinImage(id, false);
     DrawSkinImage(SectionButton(m_nSection), true);

@@ -148,6 +148,34 @@ TEST_F(MainWindowTest, BrokenBackgroundPicturesAreReportedOnce) {
                    MessageIcon::Warning}}));
 }
 
+TEST_F(MainWindowTest, StartedInAnotherFolderTheWindowTakesTheImagesBesideTheProgram) {
+    // The current folder has no res\; the program file lies in program\ with its images.
+    const auto root = std::filesystem::temp_directory_path() / ("vidudi-elsewhere-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root / "program");
+    std::filesystem::copy(kSource + "/res", root / "program" / "res", std::filesystem::copy_options::recursive);
+    toolkit::HeadlessToolkit elsewhere(kSource + "/res/vidudi.rc", kSource + "/res/resource.h", root.string());
+    toolkit::UseBackend(&elsewhere);
+    fake.files.folder = "program\\";
+    fake.files.existing = {"program\\res\\Norvane_bkgnd.bmp"};
+    elsewhere.OnModal(IDD_VIDUDI_DIALOG, [&](Window& window) {
+        window.Paint();
+        EXPECT_EQ(window.pictures(), std::vector<std::string>{"program\\res\\Norvane_bkgnd.bmp"});
+        EXPECT_EQ(window.ImageOn(IDC_REFRESH), "search_on.bmp");
+        EXPECT_EQ(window.ImageOn(IDC_EXIT), "exit.bmp");
+        // A res\ of the current folder with the background in it comes first.
+        std::filesystem::create_directories(root / "res");
+        std::filesystem::copy_file(kSource + "/res/Norvane_bkgnd.bmp", root / "res" / "Norvane_bkgnd.bmp");
+        fake.files.existing.insert("res\\Norvane_bkgnd.bmp");
+        window.Paint();
+        EXPECT_EQ(window.pictures().back(), "res\\Norvane_bkgnd.bmp");
+        window.Click(IDC_EXIT);
+    });
+    platform::FakeSingleInstance instance;
+    app::CVidudiApp(instance).InitInstance();
+    std::filesystem::remove_all(root);
+    EXPECT_TRUE(elsewhere.messages().empty());
+}
+
 TEST_F(MainWindowTest, NoSocketLibraryMeansExitCodeOne) {
     lan.startupFails = true;
     platform::FakeSingleInstance instance;

@@ -193,6 +193,15 @@ private:
     std::deque<int> scripted_;
 };
 
+// A program folder and the files that exist, as the test says.
+class FakeProgramFiles final : public ProgramFiles {
+public:
+    std::string ProgramFolder() override { return folder; }
+    bool FileExists(const std::string& path) override { return existing.count(path) != 0; }
+    std::string folder;
+    std::set<std::string> existing;
+};
+
 // One of each fake, wired together; `services()` is what UseServices takes.
 struct FakePlatform {
     FakeVersionSource version;
@@ -203,8 +212,9 @@ struct FakePlatform {
     FakeReachabilityProbe reachability;
     FakeRegistry registry;
     FakeCommandLauncher launcher;
+    FakeProgramFiles files;
     Services services() {
-        return Services{&version, &connections, &driveTypes, &text, &users, &reachability, &registry, &launcher};
+        return Services{&version, &connections, &driveTypes, &text, &users, &reachability, &registry, &launcher, &files};
     }
 };
 
