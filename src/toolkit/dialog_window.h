@@ -33,6 +33,9 @@ public:
     virtual int TextCharset() const = 0;
     virtual void SetFocus(int id) = 0;
     virtual int FocusedControl() const = 0;
+    // The control that takes the keyboard focus when the control holding it is disabled, so
+    // that the keyboard keeps working (0: none). A backend without a keyboard focus ignores it.
+    virtual void SetFocusRefuge(int /*id*/) {}
     // The most characters an edit control takes.
     virtual void LimitText(int id, int characters) = 0;
     // Asks for a repaint (with erase); id 0 is the whole window.

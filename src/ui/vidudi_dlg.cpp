@@ -142,6 +142,9 @@ bool CVidudiDlg::OnInitDialog() {
     PlaceControls();
     SetFonts();
     window().SetStatusControl(IDC_STATUS);
+    // A button disabled while it has the focus (Refresh during its search, Modify during its
+    // change) hands it to the device list.
+    window().SetFocusRefuge(IDC_DEVICE_LIST);
     BitmapButtonItem(IDC_MOUNT).LoadFace(IDB_MOUNT);
     BitmapButtonItem(IDC_UNMOUNT).LoadFace(IDB_UNMOUNT);
     BitmapButtonItem(IDC_MODIFY_DEVICE).LoadFace(IDB_MODIFY);

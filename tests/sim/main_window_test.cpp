@@ -123,6 +123,22 @@ TEST_F(MainWindowTest, TheReturnRuleLeavesMouseClicksWithCtrlAndShiftAlone) {
     });
 }
 
+TEST_F(MainWindowTest, TheFocusOfADisabledButtonGoesToTheDeviceList) {
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        window.Click(IDC_MAP_DRIVE);
+        EXPECT_EQ(window.FocusedControl(), IDC_MAP_DRIVE);  // a click gives a button the focus
+        window.Click(IDC_REFRESH);                          // disabled during its search
+        EXPECT_EQ(window.FocusedControl(), IDC_DEVICE_LIST);
+        window.ClickListRow(IDC_DEVICE_LIST, 0);
+        window.Click(IDC_IP_SETTING);
+        window.ChooseComboItem(IDC_DHCP, 0);
+        window.TypeAddress(IDC_IP_ADDRESS, "10.77.1.20");
+        window.Click(IDC_MODIFY_IP);  // disabled from the login on
+        EXPECT_EQ(window.FocusedControl(), IDC_DEVICE_LIST);
+        window.Click(IDC_EXIT);
+    });
+}
+
 TEST_F(MainWindowTest, BrokenBackgroundPicturesAreReportedOnce) {
     const auto root = std::filesystem::temp_directory_path() / ("vidudi-skin-" + std::to_string(::getpid()));
     std::filesystem::create_directories(root / "res");

@@ -137,7 +137,12 @@ void HeadlessDialog::Click(int id, std::uintptr_t mouseKeys) {
     Input(InputMessage::Kind::MouseMove, id, mouseKeys & ~kMouseLeftButton);
     const bool down = !Input(InputMessage::Kind::LeftButtonDown, id, mouseKeys | kMouseLeftButton);
     const bool up = !Input(InputMessage::Kind::LeftButtonUp, id, mouseKeys & ~kMouseLeftButton);
-    if (down && up && State(id).layout.kind == ControlKind::Button) dialog_.OnCommand(id, kButtonClicked);
+    if (!down || !up) return;
+    // A click gives a button the focus, as the real one takes it on the button down.
+    if (State(id).layout.kind == ControlKind::Button) {
+        focus_ = id;
+        dialog_.OnCommand(id, kButtonClicked);
+    }
     DrainPosted();
 }
 
@@ -241,7 +246,10 @@ void HeadlessDialog::Show(int id, bool shown) { State(id).visible = shown; }
 
 bool HeadlessDialog::IsVisible(int id) const { return State(id).visible; }
 
-void HeadlessDialog::Enable(int id, bool enabled) { State(id).enabled = enabled; }
+void HeadlessDialog::Enable(int id, bool enabled) {
+    State(id).enabled = enabled;
+    if (!enabled && focus_ == id) focus_ = focusRefuge_;
+}
 
 bool HeadlessDialog::IsEnabled(int id) const { return State(id).enabled; }
 

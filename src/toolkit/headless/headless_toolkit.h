@@ -89,6 +89,7 @@ public:
     int TextCharset() const override;
     void SetFocus(int id) override;
     int FocusedControl() const override { return focus_; }
+    void SetFocusRefuge(int id) override { focusRefuge_ = id; }
     void LimitText(int id, int characters) override { State(id).limit = characters; }
     void Invalidate(int id) override;
     int ControlAt(Point client) const override;
@@ -182,6 +183,7 @@ private:
     Rect window_;
     std::string caption_;
     int focus_ = 0;
+    int focusRefuge_ = 0;
     bool ended_ = false;
     int result_ = 0;
     bool minimized_ = false;

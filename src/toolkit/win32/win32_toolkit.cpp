@@ -149,7 +149,7 @@ public:
     // The control's own flag: IsWindowVisible would also ask the dialog, which is hidden
     // until its initialisation has run.
     bool IsVisible(int id) const override { return (GetWindowLongA(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
-    void Enable(int id, bool enabled) override { EnableWindow(Item(id), enabled); }
+    void Enable(int id, bool enabled) override;
     bool IsEnabled(int id) const override { return IsWindowEnabled(Item(id)) != FALSE; }
     void SetText(int id, const std::string& text) override { SetWindowTextA(Item(id), text.c_str()); }
     std::string Text(int id) const override { return WindowText(Item(id)); }
@@ -162,6 +162,7 @@ public:
     int TextCharset() const override;
     void SetFocus(int id) override { ::SetFocus(Item(id)); }
     int FocusedControl() const override;
+    void SetFocusRefuge(int id) override { focusRefuge_ = id; }
     void LimitText(int id, int characters) override;
     void Invalidate(int id) override { InvalidateRect(Item(id), nullptr, TRUE); }
     int ControlAt(Point client) const override;
@@ -219,6 +220,9 @@ private:
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR ControlColor(HDC dc, HWND control);
     bool DrawFace(const DRAWITEMSTRUCT& item);
+    // The focus rectangle over a button's face, when it has the focus and the window shows
+    // keyboard cues.
+    void DrawFocus(HWND control, HDC dc, const RECT& area) const;
     // An id missing from the template is the caller's fault, which the headless tests report;
     // here it finds no window and the call does nothing.
     HWND Item(int id) const;
@@ -239,6 +243,8 @@ private:
     std::vector<std::pair<Color, HBRUSH>> brushes_;  // one per colour
     std::map<int, HBITMAP> faceBitmaps_;              // by resource id
     std::map<int, int> faces_;                        // control id -> resource id
+    std::map<int, std::string> imageFiles_;           // control id -> the file last drawn on it
+    int focusRefuge_ = 0;
     int statusControl_ = 0;
     bool exchanging_ = false;
     bool closeRequested_ = false;
@@ -402,6 +408,14 @@ void Win32Window::LimitText(int id, int characters) {
     Send(Item(id), EM_LIMITTEXT, static_cast<WPARAM>(characters));
 }
 
+void Win32Window::Enable(int id, bool enabled) {
+    const HWND control = Item(id);
+    // A disabled window loses the focus, and nothing would have it: the keyboard would go dead.
+    const bool hadFocus = !enabled && control && GetFocus() == control;
+    EnableWindow(control, enabled);
+    if (hadFocus && focusRefuge_ && focusRefuge_ != id) ::SetFocus(Item(focusRefuge_));
+}
+
 int Win32Window::FocusedControl() const {
     HWND focus = GetFocus();
     if (!focus || focus == hwnd_ || !IsChild(hwnd_, focus)) return 0;
@@ -528,36 +542,61 @@ int Win32Window::ButtonFace(int id) const {
     return found == faces_.end() ? 0 : found->second;
 }
 
-bool Win32Window::DrawFace(const DRAWITEMSTRUCT& item) {
-    if (item.CtlType != ODT_BUTTON) return false;
-    // A button without a face is drawn by the program itself, from a file, over its area.
-    const int face = ButtonFace(static_cast<int>(item.CtlID));
-    const HBITMAP bitmap = face ? FaceBitmap(face) : nullptr;
-    if (!bitmap) return true;
-    const HDC memory = CreateCompatibleDC(item.hDC);
+namespace {
+
+// Copies a bitmap onto an area at its top-left corner, unstretched.
+void CopyBitmap(HDC dc, const RECT& area, HBITMAP bitmap) {
+    const HDC memory = CreateCompatibleDC(dc);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right - item.rcItem.left,
-           item.rcItem.bottom - item.rcItem.top, memory, 0, 0, SRCCOPY);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
+}
+
+HBITMAP LoadBitmapFile(const std::string& path) {
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+}  // namespace
+
+void Win32Window::DrawFocus(HWND control, HDC dc, const RECT& area) const {
+    if (GetFocus() != control || (Send(control, WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0) return;
+    // Inset as a push button's own focus rectangle is.
+    RECT focus = area;
+    InflateRect(&focus, -3, -3);
+    DrawFocusRect(dc, &focus);
+}
+
+bool Win32Window::DrawFace(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_BUTTON) return false;
+    const int id = static_cast<int>(item.CtlID);
+    const int face = ButtonFace(id);
+    if (const HBITMAP bitmap = face ? FaceBitmap(face) : nullptr) {
+        CopyBitmap(item.hDC, item.rcItem, bitmap);
+    } else if (item.itemAction == ODA_FOCUS) {
+        // A button without a face wears what the program drew on it from a file: a change of
+        // focus draws that again, so that the focus rectangle comes and goes over it.
+        const auto file = imageFiles_.find(id);
+        const HBITMAP image = file == imageFiles_.end() ? nullptr : LoadBitmapFile(file->second);
+        if (!image) return true;
+        CopyBitmap(item.hDC, item.rcItem, image);
+        DeleteObject(image);
+    }
+    DrawFocus(item.hwndItem, item.hDC, item.rcItem);
     return true;
 }
 
 bool Win32Window::DrawBitmapFile(int id, const std::string& path) {
     const HWND control = Item(id);
     if (!control) return false;
-    const auto image = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const HBITMAP image = LoadBitmapFile(path);
     if (!image) return false;
+    imageFiles_[id] = path;
     RECT client;
     GetClientRect(control, &client);
     const HDC dc = GetDC(control);
-    const HDC memory = CreateCompatibleDC(dc);
-    const HGDIOBJ previous = SelectObject(memory, image);
-    BitBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, memory, 0, 0,
-           SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    CopyBitmap(dc, client, image);
+    DrawFocus(control, dc, client);
     ReleaseDC(control, dc);
     DeleteObject(image);
     // The button's own pending paint would draw its empty face over the picture.
