@@ -47,8 +47,13 @@ public:
     // Posts (does not send) a click to a button: it is handled after the current message.
     virtual void PostClick(int id) = 0;
 
+    // The dots per inch of the monitor the window is on; images and face bitmaps are drawn
+    // scaled by it (Dpi() / 96).
+    virtual int Dpi() const { return kLayoutDpi; }
+
     // Report-style list views.
     virtual void ListInsertColumn(int id, int column, const std::string& heading, int width) = 0;
+    virtual void ListSetColumnWidth(int /*id*/, int /*column*/, int /*width*/) {}
     virtual void ListSetFullRowSelect(int id) = 0;
     virtual int ListInsertItem(int id, int row, const std::string& text) = 0;
     virtual void ListSetItemText(int id, int row, int column, const std::string& text) = 0;

@@ -36,6 +36,17 @@ struct Rect {
     bool Contains(Point p) const { return p.x >= left && p.x < left + width && p.y >= top && p.y < top + height; }
 };
 
+// The layout is made in pixels at 96 DPI. At another DPI a length is scaled and truncated (801
+// pixels are 1201 at 144 DPI); a rectangle has its edges scaled, so that controls that line up
+// at 96 DPI still do.
+constexpr int kLayoutDpi = 96;
+constexpr int ScaleToDpi(int pixels, int dpi) { return pixels * dpi / kLayoutDpi; }
+constexpr Rect ScaleToDpi(const Rect& r, int dpi) {
+    return {ScaleToDpi(r.left, dpi), ScaleToDpi(r.top, dpi),
+            ScaleToDpi(r.left + r.width, dpi) - ScaleToDpi(r.left, dpi),
+            ScaleToDpi(r.top + r.height, dpi) - ScaleToDpi(r.top, dpi)};
+}
+
 struct Color {
     std::uint8_t red = 0;
     std::uint8_t green = 0;

@@ -32,6 +32,7 @@ using toolkit::InputMessage;
 using toolkit::MessageIcon;
 using toolkit::PictureOutcome;
 using toolkit::Rect;
+using toolkit::ScaleToDpi;
 
 int g_nHoverCtrlId = 0;
 
@@ -138,7 +139,7 @@ bool CVidudiDlg::OnInitDialog() {
     const std::string about = window().LoadString(IDS_ABOUTBOX);
     if (!about.empty()) window().AppendSystemMenuEntry(IDM_ABOUTBOX, about);
     window().SetIcon(m_hIcon);
-    window().Move(0, {0, 0, kWindowWidth, kWindowHeight});
+    window().Move(0, ScaleToDpi(Rect{0, 0, kWindowWidth, kWindowHeight}, window().Dpi()));
     PlaceControls();
     SetFonts();
     window().SetStatusControl(IDC_STATUS);
@@ -162,27 +163,54 @@ bool CVidudiDlg::OnInitDialog() {
 }
 
 void CVidudiDlg::PlaceControls() {
-    for (const Placement& placement : kPlacements) Item(placement.id).Move(placement.rect);
+    const int dpi = window().Dpi();
+    for (const Placement& placement : kPlacements) Item(placement.id).Move(ScaleToDpi(placement.rect, dpi));
 }
 
 void CVidudiDlg::SetFonts() {
-    for (int id : kLabelFontControls) Item(id).SetFont(kFontLabel);
-    for (int id : kFieldFontControls) Item(id).SetFont(kFontField);
-    for (int id : kAboutFontControls) Item(id).SetFont(kFontAbout);
+    const int dpi = window().Dpi();
+    const auto atDpi = [dpi](FontSpec font) {
+        font.height = toolkit::ScaleToDpi(font.height, dpi);
+        return font;
+    };
+    for (int id : kLabelFontControls) Item(id).SetFont(atDpi(kFontLabel));
+    for (int id : kFieldFontControls) Item(id).SetFont(atDpi(kFontField));
+    for (int id : kAboutFontControls) Item(id).SetFont(atDpi(kFontAbout));
     // Share names come in the system's code page: their font takes its character set.
-    FontSpec shares = kFontShares;
+    FontSpec shares = atDpi(kFontShares);
     shares.charset = window().TextCharset();
     Item(IDC_SHARE_LIST).SetFont(shares);
-    Item(IDC_STATUS).SetFont(kFontStatus);
+    Item(IDC_STATUS).SetFont(atDpi(kFontStatus));
 }
 
 void CVidudiDlg::SetUpListViews() {
+    const int dpi = window().Dpi();
     toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
     devices.SetFullRowSelect();
-    for (int c = 0; c < 4; ++c) devices.InsertColumn(c, kDeviceColumns[c].heading, kDeviceColumns[c].width);
+    for (int c = 0; c < 4; ++c) {
+        devices.InsertColumn(c, kDeviceColumns[c].heading, toolkit::ScaleToDpi(kDeviceColumns[c].width, dpi));
+    }
     toolkit::ListView shares = ListViewItem(IDC_SHARE_LIST);
     shares.SetFullRowSelect();
-    for (int c = 0; c < 2; ++c) shares.InsertColumn(c, kShareColumns[c].heading, kShareColumns[c].width);
+    for (int c = 0; c < 2; ++c) {
+        shares.InsertColumn(c, kShareColumns[c].heading, toolkit::ScaleToDpi(kShareColumns[c].width, dpi));
+    }
+}
+
+void CVidudiDlg::OnDpiChanged() {
+    // The same layout at the new DPI, where the window now stands.
+    const int dpi = window().Dpi();
+    const Rect at = window().Bounds(0);
+    window().Move(0, {at.left, at.top, toolkit::ScaleToDpi(kWindowWidth, dpi), toolkit::ScaleToDpi(kWindowHeight, dpi)});
+    PlaceControls();
+    SetFonts();
+    for (int c = 0; c < 4; ++c) {
+        ListViewItem(IDC_DEVICE_LIST).SetColumnWidth(c, toolkit::ScaleToDpi(kDeviceColumns[c].width, dpi));
+    }
+    for (int c = 0; c < 2; ++c) {
+        ListViewItem(IDC_SHARE_LIST).SetColumnWidth(c, toolkit::ScaleToDpi(kShareColumns[c].width, dpi));
+    }
+    window().Invalidate(0);
 }
 
 void CVidudiDlg::OnCommand(int id, int notification) {

@@ -23,6 +23,8 @@ public:
     bool OnInitDialog() override;
     void OnCommand(int id, int notification) override;
     void OnPaint(toolkit::PaintContext& paint) override;
+    // Lays the window out again at the DPI of its new monitor.
+    void OnDpiChanged() override;
     void OnClose() override;
     void OnAbandonExchange() override;
     bool OnSysCommand(int command) override;

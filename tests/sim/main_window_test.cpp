@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include <unistd.h>
 
@@ -135,6 +136,67 @@ TEST_F(MainWindowTest, TheFocusOfADisabledButtonGoesToTheDeviceList) {
         window.TypeAddress(IDC_IP_ADDRESS, "10.77.1.20");
         window.Click(IDC_MODIFY_IP);  // disabled from the login on
         EXPECT_EQ(window.FocusedControl(), IDC_DEVICE_LIST);
+        window.Click(IDC_EXIT);
+    });
+}
+
+TEST_F(MainWindowTest, AtAnotherDpiTheLayoutFontsAndColumnsAreScaled) {
+    struct Look {
+        std::map<int, toolkit::Rect> rects;  // the window (0) and every control
+        std::vector<int> fontHeights;
+        std::vector<int> columnWidths;
+    };
+    const auto look = [this](Window& window) {
+        Look seen;
+        seen.rects[0] = window.Bounds(0);
+        for (const auto& control : ui.resources().dialogs.at(IDD_VIDUDI_DIALOG).controls) {
+            // The "NAS Device" label is never shown, and stays where the template put it.
+            if (!window.Exists(control.id) || control.id == IDC_NAS_DEVICE_LABEL) continue;
+            toolkit::Rect rect = window.Bounds(control.id);
+            if (control.kind == toolkit::ControlKind::ComboBox) rect.height = 0;  // a closed list: one line
+            seen.rects[control.id] = rect;
+        }
+        for (int id : {toolkit::kNoId, IDC_HOST_NAME, IDC_PRODUCT_NAME, IDC_SHARE_LIST, IDC_STATUS}) {
+            seen.fontHeights.push_back(window.Font(id).height);
+        }
+        for (int id : {IDC_DEVICE_LIST, IDC_SHARE_LIST}) {
+            for (int c = 0; c < window.ListColumnCount(id); ++c) seen.columnWidths.push_back(window.ListColumnWidth(id, c));
+        }
+        return seen;
+    };
+    const auto scaled = [](Look at96, int dpi) {
+        for (auto& [id, rect] : at96.rects) rect = toolkit::ScaleToDpi(rect, dpi);
+        for (int& height : at96.fontHeights) height = toolkit::ScaleToDpi(height, dpi);
+        for (int& width : at96.columnWidths) width = toolkit::ScaleToDpi(width, dpi);
+        return at96;
+    };
+    const auto same = [](const Look& a, const Look& b) {
+        return a.rects == b.rects && a.fontHeights == b.fontHeights && a.columnWidths == b.columnWidths;
+    };
+    Look at96;
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        at96 = look(window);
+        window.Click(IDC_EXIT);
+    });
+    // At 96 DPI the places are the table's.
+    EXPECT_EQ(at96.rects.at(0), (toolkit::Rect{0, 0, 801, 592}));
+    EXPECT_EQ(at96.rects.at(IDC_REFRESH), (toolkit::Rect{43, 238, 114, 20}));
+    EXPECT_EQ(at96.rects.at(IDC_GATEWAY), (toolkit::Rect{376, 363, 160, 26}));
+    EXPECT_EQ(at96.fontHeights, (std::vector<int>{18, 16, 17, 16, 13}));
+    EXPECT_EQ(at96.columnWidths, (std::vector<int>{110, 106, 106, 106, 185, 140}));
+
+    // Opened at 150 %, and moved to monitors of 96 and 120 DPI.
+    platform::FakeSingleInstance::ReleaseAll();
+    ui.SetDisplayDpi(144);
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        const Look at144 = look(window);
+        EXPECT_EQ(at144.rects.at(0), (toolkit::Rect{0, 0, 1201, 888}));
+        EXPECT_EQ(at144.rects.at(IDC_REFRESH), (toolkit::Rect{64, 357, 171, 30}));
+        EXPECT_TRUE(same(at144, scaled(at96, 144)));
+        window.ChangeDpi(96);
+        EXPECT_TRUE(same(look(window), at96));
+        window.ChangeDpi(120);
+        EXPECT_TRUE(same(look(window), scaled(at96, 120)));
         window.Click(IDC_EXIT);
     });
 }

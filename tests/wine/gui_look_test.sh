@@ -7,17 +7,9 @@
 #   gui_look_test.sh WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX
 # With VIDUDI_SHOT_DIR set, the screenshots are saved there as PNG files.
 set -u -o pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine_common.sh"
-. "$here/../lan/vlan.sh"
-
-[ $# -ge 3 ] || wine_fail "usage: $0 WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX"
-. "$here/gui_common.sh"
-gui_begin "$1" "$2" "$3"
-work=$WORK
-vlan_add_segment 1 && vlan_add_client_iface 1 >/dev/null || wine_fail "cannot add the segment"
-printf '[device]\nname = NAS-ONE\naddress = 10.77.1.10\ngateway = 10.77.1.1\n' >"$work/segment1.ini"
-vlan_start_emulator 1 "$work/segment1.ini" "$work/segment1.log" || wine_fail "cannot start the emulator"
+. "$(dirname "$0")/gui_common.sh"
+gui_begin "$@"
+gui_one_adapter
 gui_start_display
 
 # screen_check NAME CHECK ARGS...: a screenshot in which python3 CHECK ARGS finds what it looks

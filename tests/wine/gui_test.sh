@@ -8,14 +8,8 @@
 #
 #   gui_test.sh WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX
 set -u -o pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine_common.sh"
-. "$here/../lan/vlan.sh"
-
-[ $# -ge 3 ] || wine_fail "usage: $0 WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX"
-. "$here/gui_common.sh"
-gui_begin "$1" "$2" "$3"
-work=$WORK
+. "$(dirname "$0")/gui_common.sh"
+gui_begin "$@"
 
 for segment in 1 2 3 4; do
     vlan_add_segment $segment && vlan_add_client_iface $segment >/dev/null || wine_fail "cannot add segment $segment"

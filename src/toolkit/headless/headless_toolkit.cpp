@@ -69,7 +69,7 @@ std::ostream& operator<<(std::ostream& out, const RecordedMessageBox& message) {
 }
 
 HeadlessDialog::HeadlessDialog(HeadlessToolkit& toolkit, Dialog& dialog, const DialogTemplate& layout)
-    : toolkit_(toolkit), dialog_(dialog), caption_(layout.caption) {
+    : toolkit_(toolkit), dialog_(dialog), caption_(layout.caption), dpi_(toolkit.displayDpi_) {
     const Rect pixels = UnitsToPixels(layout.units);
     window_ = {0, 0, pixels.width, pixels.height};
     for (const ControlTemplate& control : layout.controls) {
@@ -232,6 +232,12 @@ void HeadlessDialog::SystemMenuCommand(int command) {
 
 void HeadlessDialog::Minimize(bool minimized) { minimized_ = minimized; }
 
+void HeadlessDialog::ChangeDpi(int dpi) {
+    dpi_ = dpi;
+    dialog_.OnDpiChanged();
+    DrainPosted();
+}
+
 void HeadlessDialog::Paint() {
     HeadlessPaint paint(toolkit_, failRendering_, pictures_);
     dialog_.OnPaint(paint);
@@ -316,6 +322,11 @@ void HeadlessDialog::ListInsertColumn(int id, int column, const std::string& hea
     auto& columns = State(id).columns;
     const auto at = std::min<std::size_t>(static_cast<std::size_t>(column), columns.size());
     columns.insert(columns.begin() + static_cast<long>(at), {heading, width});
+}
+
+void HeadlessDialog::ListSetColumnWidth(int id, int column, int width) {
+    auto& columns = State(id).columns;
+    if (column >= 0 && column < static_cast<int>(columns.size())) columns[static_cast<std::size_t>(column)].second = width;
 }
 
 void HeadlessDialog::ListSetFullRowSelect(int id) { State(id).fullRowSelect = true; }

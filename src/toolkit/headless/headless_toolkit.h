@@ -62,6 +62,8 @@ public:
     void CloseBox();
     void SystemMenuCommand(int command);
     void Minimize(bool minimized);
+    // The window moves to a monitor of another DPI.
+    void ChangeDpi(int dpi);
     // Runs the paint handler, as after an invalidation.
     void Paint();
 
@@ -95,7 +97,9 @@ public:
     int ControlAt(Point client) const override;
     Point ScreenToClient(Point screen) const override;
     void PostClick(int id) override;
+    int Dpi() const override { return dpi_; }
     void ListInsertColumn(int id, int column, const std::string& heading, int width) override;
+    void ListSetColumnWidth(int id, int column, int width) override;
     void ListSetFullRowSelect(int id) override;
     int ListInsertItem(int id, int row, const std::string& text) override;
     void ListSetItemText(int id, int row, int column, const std::string& text) override;
@@ -184,6 +188,7 @@ private:
     std::string caption_;
     int focus_ = 0;
     int focusRefuge_ = 0;
+    int dpi_ = kLayoutDpi;
     bool ended_ = false;
     int result_ = 0;
     bool minimized_ = false;
@@ -221,6 +226,8 @@ public:
     // The character set of the display context's font in the windows made from now on (the
     // system's code page: 0 ANSI by default).
     void SetDisplayCharset(int charset) { displayCharset_ = charset; }
+    // The DPI of the monitor the windows made from now on open on (96 by default).
+    void SetDisplayDpi(int dpi) { displayDpi_ = dpi; }
     const ResourceScript& resources() const { return resources_; }
     // The status text of every exchange run so far, in order.
     const std::vector<std::string>& exchangeStatuses() const { return statuses_; }
@@ -241,6 +248,7 @@ private:
     int answer_ = kIdOk;
     bool runDisabledClicks_ = false;
     int displayCharset_ = 0;
+    int displayDpi_ = kLayoutDpi;
 };
 
 }  // namespace vidudi::toolkit

@@ -169,7 +169,11 @@ public:
     Point ScreenToClient(Point screen) const override;
     void PostClick(int id) override { PostMessageA(Item(id), BM_CLICK, 0, 0); }
 
+    int Dpi() const override;
     void ListInsertColumn(int id, int column, const std::string& heading, int width) override;
+    void ListSetColumnWidth(int id, int column, int width) override {
+        Send(Item(id), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+    }
     void ListSetFullRowSelect(int id) override {
         Send(Item(id), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     }
@@ -319,6 +323,14 @@ INT_PTR Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
         return DrawFace(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case WM_DPICHANGED: {
+        // Where Windows suggests, then the program's own layout at the new DPI.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        dialog_.OnDpiChanged();
+        return TRUE;
+    }
     case WM_QUERYDRAGICON:
         // One of the messages whose answer a dialog procedure returns directly.
         return reinterpret_cast<INT_PTR>(icon_);
@@ -406,6 +418,20 @@ int Win32Window::TextCharset() const {
 
 void Win32Window::LimitText(int id, int characters) {
     Send(Item(id), EM_LIMITTEXT, static_cast<WPARAM>(characters));
+}
+
+int Win32Window::Dpi() const {
+    // GetDpiForWindow (Windows 10 1607 on) knows the window's monitor; before it, the system's.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && hwnd_) {
+        if (const UINT dpi = getDpiForWindow(hwnd_)) return static_cast<int>(dpi);
+    }
+    const HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : kLayoutDpi;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : kLayoutDpi;
 }
 
 void Win32Window::Enable(int id, bool enabled) {
@@ -544,11 +570,21 @@ int Win32Window::ButtonFace(int id) const {
 
 namespace {
 
-// Copies a bitmap onto an area at its top-left corner, unstretched.
-void CopyBitmap(HDC dc, const RECT& area, HBITMAP bitmap) {
+// Copies a bitmap onto an area from its top-left corner, each pixel of the 96-DPI layout as
+// dpi / 96 pixels.
+void CopyBitmap(HDC dc, const RECT& area, HBITMAP bitmap, int dpi) {
     const HDC memory = CreateCompatibleDC(dc);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0, 0, SRCCOPY);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (dpi == kLayoutDpi) {
+        BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+    } else {
+        // Whole source pixels (colour-on-colour keeps the dithering of halftone away).
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, area.left, area.top, width, height, memory, 0, 0, width * kLayoutDpi / dpi,
+                   height * kLayoutDpi / dpi, SRCCOPY);
+    }
     SelectObject(memory, previous);
     DeleteDC(memory);
 }
@@ -563,7 +599,8 @@ void Win32Window::DrawFocus(HWND control, HDC dc, const RECT& area) const {
     if (GetFocus() != control || (Send(control, WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0) return;
     // Inset as a push button's own focus rectangle is.
     RECT focus = area;
-    InflateRect(&focus, -3, -3);
+    const int inset = ScaleToDpi(3, Dpi());
+    InflateRect(&focus, -inset, -inset);
     DrawFocusRect(dc, &focus);
 }
 
@@ -572,14 +609,14 @@ bool Win32Window::DrawFace(const DRAWITEMSTRUCT& item) {
     const int id = static_cast<int>(item.CtlID);
     const int face = ButtonFace(id);
     if (const HBITMAP bitmap = face ? FaceBitmap(face) : nullptr) {
-        CopyBitmap(item.hDC, item.rcItem, bitmap);
+        CopyBitmap(item.hDC, item.rcItem, bitmap, Dpi());
     } else if (item.itemAction == ODA_FOCUS) {
         // A button without a face wears what the program drew on it from a file: a change of
         // focus draws that again, so that the focus rectangle comes and goes over it.
         const auto file = imageFiles_.find(id);
         const HBITMAP image = file == imageFiles_.end() ? nullptr : LoadBitmapFile(file->second);
         if (!image) return true;
-        CopyBitmap(item.hDC, item.rcItem, image);
+        CopyBitmap(item.hDC, item.rcItem, image, Dpi());
         DeleteObject(image);
     }
     DrawFocus(item.hwndItem, item.hDC, item.rcItem);
@@ -595,7 +632,7 @@ bool Win32Window::DrawBitmapFile(int id, const std::string& path) {
     RECT client;
     GetClientRect(control, &client);
     const HDC dc = GetDC(control);
-    CopyBitmap(dc, client, image);
+    CopyBitmap(dc, client, image, Dpi());
     DrawFocus(control, dc, client);
     ReleaseDC(control, dc);
     DeleteObject(image);
