@@ -69,11 +69,6 @@
 #define IDC_ABOUT              1045
 #define IDC_STATUS             1050
 
-// "Host Name:" label. It shares its place with "DHCP Client:" and is shown and hidden
-// with the Device Setting section, so it gets an id of its own (outside the range of
-// the table's ids) rather than IDC_STATIC.
-#define IDC_HOST_NAME_LABEL    1100
-
 // Login dialog: it reuses the numbers of the main window's host-name and work-group
 // controls for its user-name and password fields and their labels.
 #define IDC_LOGIN_USER         IDC_HOST_NAME

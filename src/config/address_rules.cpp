@@ -100,15 +100,22 @@ RuleMessage GatewayPlacementMessage() {
 }
 
 std::optional<AddressRuleFailure> CheckStaticAddress(const Octets& ip, const Octets& netmask,
-                                                     const Octets& gateway) {
+                                                     const Octets& gateway,
+                                                     const std::function<void(AddressKind)>& passed) {
+    const auto pass = [&passed](AddressKind kind) {
+        if (passed) passed(kind);
+    };
     if (auto message = CheckOctetRanges(AddressKind::IpAddress, ip))
         return AddressRuleFailure{AddressKind::IpAddress, std::move(*message)};
+    pass(AddressKind::IpAddress);
     if (auto message = CheckOctetRanges(AddressKind::Netmask, netmask))
         return AddressRuleFailure{AddressKind::Netmask, std::move(*message)};
     if (auto message = CheckHostPart(ip, netmask))
         return AddressRuleFailure{AddressKind::IpAddress, std::move(*message)};
+    pass(AddressKind::Netmask);
     if (auto message = CheckOctetRanges(AddressKind::Gateway, gateway))
         return AddressRuleFailure{AddressKind::Gateway, std::move(*message)};
+    pass(AddressKind::Gateway);
     if (!IsNetmaskContiguous(netmask))
         return AddressRuleFailure{AddressKind::Netmask, NetmaskInvalidMessage()};
     if (!CheckGatewayPlacement(ip, netmask, gateway))

@@ -4,6 +4,7 @@
 // line both use them.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "config/rule_message.h"
@@ -43,8 +44,12 @@ struct AddressRuleFailure {
 
 // The whole chain for a static address whose three controls are filled (blank controls are
 // refused before this): IP octets, netmask octets, host part, gateway octets, netmask shape,
-// gateway placement. The first failure, or nothing when the address may be sent.
+// gateway placement. The first failure, or nothing when the address may be sent. `passed`, when
+// given, hears of each address as soon as its own checks have passed (the IP address after its
+// octets, the netmask after its octets and the host part, the gateway after its octets), before
+// the later rules run.
 std::optional<AddressRuleFailure> CheckStaticAddress(const Octets& ip, const Octets& netmask,
-                                                     const Octets& gateway);
+                                                     const Octets& gateway,
+                                                     const std::function<void(AddressKind)>& passed = {});
 
 }  // namespace vidudi

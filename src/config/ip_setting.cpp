@@ -37,7 +37,8 @@ void FormatAddress(char (&buffer)[N], const Octets& octets) {
     std::snprintf(buffer, N, "%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
 }
 
-// The static path's checks, in order; false after the first message.
+// The static path's checks, in order, filling the request buffers as they go; false after the
+// first message.
 bool CheckAddressFields(toolkit::DialogWindow& window, Octets& ip, Octets& netmask, Octets& gateway) {
     struct Blank {
         int id;
@@ -61,7 +62,17 @@ bool CheckAddressFields(toolkit::DialogWindow& window, Octets& ip, Octets& netma
         netmask[k] = raw[1][k];
         gateway[k] = raw[2][k];
     }
-    if (const auto failure = CheckStaticAddress(ip, netmask, gateway)) {
+    // Each request buffer takes its address as soon as that address has passed its own
+    // checks, also when a later rule refuses the whole: every later setting request carries
+    // the netmask and gateway buffers.
+    const auto fill = [&](AddressKind kind) {
+        switch (kind) {
+            case AddressKind::IpAddress: FormatAddress(g_szNewIP, ip); break;
+            case AddressKind::Netmask: FormatAddress(g_szNewNetmask, netmask); break;
+            case AddressKind::Gateway: FormatAddress(g_szNewGateway, gateway); break;
+        }
+    };
+    if (const auto failure = CheckStaticAddress(ip, netmask, gateway, fill)) {
         window.MessageBox(failure->message.text, failure->message.caption, failure->message.icon);
         if (failure->message.focusField >= 0) window.IpFocusField(ControlOf(failure->address), failure->message.focusField);
         return false;
@@ -106,9 +117,6 @@ void OnModifyIP(toolkit::Dialog& main, bool& deviceChosen) {
     } else {
         Octets ip{}, netmask{}, gateway{};
         if (!CheckAddressFields(window, ip, netmask, gateway)) return;
-        FormatAddress(g_szNewIP, ip);
-        FormatAddress(g_szNewNetmask, netmask);
-        FormatAddress(g_szNewGateway, gateway);
         window.Enable(IDC_MODIFY_IP, false);
         if (!LoginAsAdministrator(main, IDC_MODIFY_IP)) return;
         const std::optional<int> confirmed = AskSelectedDevice(window, SetStaticAddress);

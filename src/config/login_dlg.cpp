@@ -19,7 +19,7 @@ int g_nLoginHoverCtrlId = 0;
 namespace {
 
 constexpr int kCredentialLength = 16;
-constexpr char kLoginBackground[] = "res\\bk_login.bmp";
+constexpr char kLoginBackground[] = "bk_login.bmp";
 
 struct LoginFace {
     int id;
@@ -33,17 +33,27 @@ constexpr LoginFace kLoginFaces[] = {{toolkit::kIdOk, IDB_OK, IDB_OK_HOVER},
 
 CLoginDlg::CLoginDlg() : Dialog(IDD_LOGIN) {}
 
-bool CLoginDlg::OnInitDialog() {
+void CLoginDlg::PlaceControls() {
+    const int dpi = window().Dpi();
     toolkit::Rect outer = window().Bounds(0);
-    outer.width = 447;
-    outer.height = 280;
+    outer.width = toolkit::ScaleToDpi(447, dpi);
+    outer.height = toolkit::ScaleToDpi(280, dpi);
     window().Move(0, outer);
+    Item(IDC_LOGIN_USER).Move(toolkit::ScaleToDpi({144, 90, 155, 26}, dpi));
+    Item(IDC_LOGIN_PASSWORD).Move(toolkit::ScaleToDpi({144, 128, 155, 26}, dpi));
+    Item(toolkit::kIdOk).Move(toolkit::ScaleToDpi({315, 92, 79, 21}, dpi));
+    Item(toolkit::kIdCancel).Move(toolkit::ScaleToDpi({315, 130, 79, 21}, dpi));
+}
+
+void CLoginDlg::OnDpiChanged() {
+    PlaceControls();
+    window().Invalidate(0);
+}
+
+bool CLoginDlg::OnInitDialog() {
+    PlaceControls();
     Item(IDC_LOGIN_USER_LABEL).Show(false);
     Item(IDC_LOGIN_PASSWORD_LABEL).Show(false);
-    Item(IDC_LOGIN_USER).Move({144, 90, 155, 26});
-    Item(IDC_LOGIN_PASSWORD).Move({144, 128, 155, 26});
-    Item(toolkit::kIdOk).Move({315, 92, 79, 21});
-    Item(toolkit::kIdCancel).Move({315, 130, 79, 21});
     BitmapButtonItem(toolkit::kIdOk).LoadFace(IDB_OK);
     BitmapButtonItem(toolkit::kIdCancel).LoadFace(IDB_CANCEL);
     g_nLoginHoverCtrlId = 0;
@@ -101,7 +111,7 @@ bool CLoginDlg::PreTranslateMessage(const InputMessage& message) {
 }
 
 void CLoginDlg::OnPaint(toolkit::PaintContext& paint) {
-    m_pictureReport.Report(window(), paint.DrawPictureFile(kLoginBackground));
+    m_pictureReport.Report(window(), paint.DrawPictureFile(SkinPath(kLoginBackground)));
 }
 
 bool LoginAsAdministrator(toolkit::Dialog& main, int modifyButton) {

@@ -22,11 +22,14 @@ public:
     void OnOK() override;
     bool PreTranslateMessage(const toolkit::InputMessage& message) override;
     void OnPaint(toolkit::PaintContext& paint) override;
+    void OnDpiChanged() override;
 
     std::string m_strUser;
     std::string m_strPassword;
 
 private:
+    // The window's size and the fields' and buttons' places, at the window's DPI.
+    void PlaceControls();
     void SetHoverBitmaps(int id, bool hover);
     PictureReport m_pictureReport;
 };

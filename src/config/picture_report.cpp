@@ -1,6 +1,19 @@
 #include "config/picture_report.h"
 
+#include "platform/services.h"
+
 namespace vidudi::config {
+
+std::string SkinPath(const std::string& name) {
+    constexpr char kFolder[] = "res\\";
+    constexpr char kBackground[] = "Norvane_bkgnd.bmp";
+    platform::ProgramFiles& files = *platform::CurrentServices().files;
+    if (!files.FileExists(std::string(kFolder) + kBackground)) {
+        const std::string program = files.ProgramFolder();
+        if (!program.empty() && files.FileExists(program + kFolder + kBackground)) return program + kFolder + name;
+    }
+    return kFolder + name;
+}
 
 void PictureReport::Report(toolkit::DialogWindow& window, toolkit::PictureOutcome outcome) {
     using toolkit::PictureOutcome;

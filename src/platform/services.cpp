@@ -54,6 +54,12 @@ public:
     bool OpenFolder(const std::string&) override { return false; }
 };
 
+class NullProgramFiles final : public ProgramFiles {
+public:
+    std::string ProgramFolder() override { return {}; }
+    bool FileExists(const std::string&) override { return false; }
+};
+
 // A code page with nothing beyond ASCII: every other character is one '?'.
 class AsciiTextConversion final : public TextConversion {
 public:
@@ -81,6 +87,7 @@ NullReachabilityProbe nullReachability;
 NullRegistry nullRegistry;
 NullCommandLauncher nullLauncher;
 DriveLetterShareMounts driveLetterMounts;
+NullProgramFiles nullFiles;
 
 Services WithNullServices(const Services& given) {
     return Services{
@@ -93,6 +100,7 @@ Services WithNullServices(const Services& given) {
         given.registry ? given.registry : &nullRegistry,
         given.launcher ? given.launcher : &nullLauncher,
         given.mounts ? given.mounts : &driveLetterMounts,
+        given.files ? given.files : &nullFiles,
     };
 }
 

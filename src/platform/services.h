@@ -6,6 +6,7 @@
 #include "platform/command_launcher.h"
 #include "platform/drive_types.h"
 #include "platform/network_connections.h"
+#include "platform/program_files.h"
 #include "platform/reachability_probe.h"
 #include "platform/registry.h"
 #include "platform/share_mounts.h"
@@ -26,6 +27,7 @@ struct Services {
     Registry* registry = nullptr;
     CommandLauncher* launcher = nullptr;
     ShareMounts* mounts = nullptr;
+    ProgramFiles* files = nullptr;
 };
 
 // Members left null get the null service.

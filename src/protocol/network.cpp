@@ -25,6 +25,8 @@ constexpr int kReadsPerRound = 64;
 constexpr std::int64_t kPollSliceMicros = 100'000;
 // A flush stops after this long even when a device keeps the socket busy.
 constexpr std::int64_t kFlushLimitMicros = 50'000;
+// One poll of a flush that waits.
+constexpr std::int64_t kFlushPollMicros = 10'000;
 }  // namespace
 
 void UseTransport(Transport* transport) { g_transport = transport; }
@@ -126,6 +128,11 @@ bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler) {
         }
         if (g_transport->NowMicros() >= wait.deadlineMicros) return false;
     }
+}
+
+void FlushCycles(int i, int cycles) {
+    WaitForDatagrams({OneAddress(i), g_transport->NowMicros() + cycles * kFlushPollMicros},
+                     [](int, const Datagram&) { return false; });
 }
 
 void FlushAddresses(AddressSet addresses) {

@@ -59,5 +59,9 @@ bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler);
 
 // Reads and drops what is already queued on the addresses, without waiting for more.
 void FlushAddresses(AddressSet addresses);
+// Reads and drops everything that reaches address i for the time of `cycles` idle polls
+// (10 ms each): a reply still on its way is taken out too. Other traffic neither shortens nor
+// stretches it.
+void FlushCycles(int i, int cycles);
 
 }  // namespace vidudi

@@ -22,19 +22,52 @@ enum class ReplyFrom { Target, NewAddress, AnyAddress };
 
 struct RequestKind {
     std::size_t (*build)(std::uint8_t* buffer);
-    bool flush;  // drop what is queued on the target's address first
+    int flushCycles;  // flush the target's address first, for this many cycles (0: no flush)
     std::uint8_t awaitedOp;
     ReplyFrom from;
     int cycles;
 };
 
-constexpr RequestKind kVerifyAdminPassword{BuildVerifyAdminPasswordRequest, false, kOpQueryReply, ReplyFrom::Target, 11};
-constexpr RequestKind kGetShareList{BuildShareListRequest, true, kOpQueryReply, ReplyFrom::Target, 21};
-constexpr RequestKind kGetWorkGroup{BuildWorkGroupRequest, true, kOpQueryReply, ReplyFrom::Target, 11};
-constexpr RequestKind kSetStaticAddress{BuildStaticAddressRequest, false, kOpSettingReply, ReplyFrom::NewAddress, 101};
-constexpr RequestKind kEnableDhcp{BuildDhcpRequest, false, kOpSettingReply, ReplyFrom::AnyAddress, 101};
-constexpr RequestKind kSetHostName{BuildHostNameRequest, false, kOpSettingReply, ReplyFrom::Target, 11};
-constexpr RequestKind kSetWorkGroup{BuildWorkGroupChangeRequest, false, kOpSettingReply, ReplyFrom::Target, 11};
+constexpr RequestKind kVerifyAdminPassword{BuildVerifyAdminPasswordRequest, 0, kOpQueryReply, ReplyFrom::Target, 11};
+constexpr RequestKind kGetShareList{BuildShareListRequest, 11, kOpQueryReply, ReplyFrom::Target, 21};
+constexpr RequestKind kGetWorkGroup{BuildWorkGroupRequest, 6, kOpQueryReply, ReplyFrom::Target, 11};
+constexpr RequestKind kSetStaticAddress{BuildStaticAddressRequest, 0, kOpSettingReply, ReplyFrom::NewAddress, 101};
+constexpr RequestKind kEnableDhcp{BuildDhcpRequest, 0, kOpSettingReply, ReplyFrom::AnyAddress, 101};
+constexpr RequestKind kSetHostName{BuildHostNameRequest, 0, kOpSettingReply, ReplyFrom::Target, 11};
+constexpr RequestKind kSetWorkGroup{BuildWorkGroupChangeRequest, 0, kOpSettingReply, ReplyFrom::Target, 11};
+
+// Replies of op 4 do not say what they answer. A reply that comes just after its request gave
+// up would be taken for the answer to the next request on that address, so after a give-up
+// the next request flushes the slow way, waiting out its cycles, before it sends. Remembered
+// with the tag it was made under: a late reply to an earlier tag is refused anyway.
+struct GaveUp {
+    bool pending = false;
+    std::uint8_t tag[kTagCompared] = {};
+};
+GaveUp g_gaveUp[kMaxLocalAddresses];
+
+bool GaveUpLast(int i) {
+    return i >= 0 && i < kMaxLocalAddresses && g_gaveUp[i].pending &&
+           std::memcmp(g_gaveUp[i].tag, ClientTag, kTagCompared) == 0;
+}
+
+void RememberOutcome(int i, bool answered) {
+    if (i < 0 || i >= kMaxLocalAddresses) return;
+    g_gaveUp[i].pending = !answered;
+    std::memcpy(g_gaveUp[i].tag, ClientTag, kTagCompared);
+}
+
+void FlushBefore(const RequestKind& kind, int i) {
+    if (!GaveUpLast(i)) {
+        if (kind.flushCycles > 0) FlushAddresses(OneAddress(i));
+    } else if (kind.flushCycles > 0) {
+        FlushCycles(i, kind.flushCycles);
+    } else {
+        // No flush of its own, but a late reply that is already in must not be its answer
+        // either (a share list read as a password verdict).
+        FlushAddresses(OneAddress(i));
+    }
+}
 
 // The awaited reply, kept whole with a NUL after it.
 struct Reply {
@@ -50,7 +83,7 @@ bool Exchange(const RequestKind& kind, Reply& reply) {
     const DeviceEntry* target = FindDeviceEntry(g_szTargetIP);
     if (!target) return false;
     const int i = target->iface;
-    if (kind.flush) FlushAddresses(OneAddress(i));
+    FlushBefore(kind, i);
 
     std::uint8_t request[kPacketBufferSize] = {};
     const std::size_t length = kind.build(request);
@@ -62,7 +95,7 @@ bool Exchange(const RequestKind& kind, Reply& reply) {
 
     SendOnAddress(i, request, length);
     const std::int64_t deadline = NowMicros() + RequestWaitMicros(kind.cycles);
-    return WaitForDatagrams({OneAddress(i), deadline}, [&](int, const Datagram& datagram) {
+    const bool answered = WaitForDatagrams({OneAddress(i), deadline}, [&](int, const Datagram& datagram) {
         if (datagram.At(kOp) != kind.awaitedOp || !IsReplyForUs(datagram)) return false;
         // A reply too short to say which device sent it cannot be the one awaited.
         if (!datagram.Has(kAddress, 4)) return false;
@@ -72,6 +105,8 @@ bool Exchange(const RequestKind& kind, Reply& reply) {
         reply.bytes.assign(datagram.bytes, datagram.bytes + datagram.length + 1);
         return true;
     });
+    RememberOutcome(i, answered);
+    return answered;
 }
 
 // Dotted text to the four bytes of an id's address, network order.

@@ -67,6 +67,7 @@ public:
     void InsertColumn(int column, const std::string& heading, int width) {
         window_->ListInsertColumn(id_, column, heading, width);
     }
+    void SetColumnWidth(int column, int width) { window_->ListSetColumnWidth(id_, column, width); }
     void SetFullRowSelect() { window_->ListSetFullRowSelect(id_); }
     int InsertItem(int row, const std::string& text) { return window_->ListInsertItem(id_, row, text); }
     void SetItemText(int row, int column, const std::string& text) {
@@ -128,6 +129,8 @@ public:
     virtual void OnCommand(int id, int notification);
     virtual void OnNotify(int /*id*/, int /*code*/) {}
     virtual void OnPaint(PaintContext& /*paint*/) {}
+    // The window has moved to a monitor of another DPI (window().Dpi() tells the new one).
+    virtual void OnDpiChanged() {}
     virtual void OnOK() { EndDialog(kIdOk); }
     virtual void OnCancel() { EndDialog(kIdCancel); }
     // The close box, Alt+F4, Close in the system menu.

@@ -1,6 +1,7 @@
 #pragma once
 // One open dialog window, as a backend shows it: every operation the program needs on the
-// dialog and its controls, controls addressed by id (0 is the dialog itself).
+// dialog and its controls, controls addressed by id (0 is the dialog itself, kNoId the first
+// control of the template without an id, as GetDlgItem finds it).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,6 +33,9 @@ public:
     virtual int TextCharset() const = 0;
     virtual void SetFocus(int id) = 0;
     virtual int FocusedControl() const = 0;
+    // The control that takes the keyboard focus when the control holding it is disabled, so
+    // that the keyboard keeps working (0: none). A backend without a keyboard focus ignores it.
+    virtual void SetFocusRefuge(int /*id*/) {}
     // The most characters an edit control takes.
     virtual void LimitText(int id, int characters) = 0;
     // Asks for a repaint (with erase); id 0 is the whole window.
@@ -43,8 +47,13 @@ public:
     // Posts (does not send) a click to a button: it is handled after the current message.
     virtual void PostClick(int id) = 0;
 
+    // The dots per inch of the monitor the window is on; images and face bitmaps are drawn
+    // scaled by it (Dpi() / 96).
+    virtual int Dpi() const { return kLayoutDpi; }
+
     // Report-style list views.
     virtual void ListInsertColumn(int id, int column, const std::string& heading, int width) = 0;
+    virtual void ListSetColumnWidth(int /*id*/, int /*column*/, int /*width*/) {}
     virtual void ListSetFullRowSelect(int id) = 0;
     virtual int ListInsertItem(int id, int row, const std::string& text) = 0;
     virtual void ListSetItemText(int id, int row, int column, const std::string& text) = 0;

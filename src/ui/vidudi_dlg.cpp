@@ -32,15 +32,18 @@ using toolkit::InputMessage;
 using toolkit::MessageIcon;
 using toolkit::PictureOutcome;
 using toolkit::Rect;
+using toolkit::ScaleToDpi;
 
 int g_nHoverCtrlId = 0;
 
 namespace {
 
-constexpr char kBackgroundPicture[] = "res\\Norvane_bkgnd.bmp";
+constexpr char kBackgroundPicture[] = "Norvane_bkgnd.bmp";
 constexpr int kWindowWidth = 801;
 constexpr int kWindowHeight = 592;
 constexpr int kReturnKey = 13;
+// "Host Name:" has no id of its own: it is the window's only label without one.
+constexpr int kHostNameLabel = IDC_STATIC;
 
 struct Placement {
     int id;
@@ -58,7 +61,7 @@ constexpr Placement kPlacements[] = {
     {IDC_ABOUT, {43, 383, 114, 20}},
     {IDC_EXIT, {43, 412, 114, 20}},
     {IDC_DEVICE_LIST, {216, 186, 432, 220}},
-    {IDC_HOST_NAME_LABEL, {256, 216, 120, 30}},
+    {kHostNameLabel, {256, 216, 120, 30}},
     {IDC_HOST_NAME, {376, 213, 160, 26}},
     {IDC_WORK_GROUP_LABEL, {256, 266, 120, 30}},
     {IDC_WORK_GROUP, {376, 263, 160, 26}},
@@ -86,7 +89,7 @@ constexpr Placement kPlacements[] = {
 // The controls each section shows; every other section's are hidden.
 const std::set<int> kSectionControls[] = {
     {IDC_DEVICE_LIST},
-    {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_HOST_NAME, IDC_WORK_GROUP, IDC_MODIFY_DEVICE},
+    {kHostNameLabel, IDC_WORK_GROUP_LABEL, IDC_HOST_NAME, IDC_WORK_GROUP, IDC_MODIFY_DEVICE},
     {IDC_DHCP_LABEL, IDC_DHCP, IDC_IP_ADDRESS_LABEL, IDC_IP_ADDRESS, IDC_NETMASK_LABEL, IDC_NETMASK,
      IDC_GATEWAY_LABEL, IDC_GATEWAY, IDC_MODIFY_IP},
     {IDC_SHARE_LIST, IDC_DRIVE_LETTER_LABEL, IDC_DRIVE_LETTER, IDC_MOUNT, IDC_UNMOUNT},
@@ -101,7 +104,7 @@ const FontSpec kFontShares{kFontFace, 16, 100, 0};
 // The fields' face, at the height of the status line's strip.
 const FontSpec kFontStatus{kFontFace, 13, 400, 0};
 
-constexpr int kLabelFontControls[] = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
+constexpr int kLabelFontControls[] = {kHostNameLabel, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
                                       IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
                                       IDC_DRIVE_LETTER_LABEL, IDC_NAS_DEVICE_LABEL};
 constexpr int kFieldFontControls[] = {IDC_HOST_NAME, IDC_WORK_GROUP, IDC_IP_ADDRESS, IDC_NETMASK,
@@ -111,7 +114,7 @@ constexpr int kAboutFontControls[] = {IDC_PRODUCT_NAME, IDC_COPYRIGHT, IDC_VERSI
 
 // The labels that stand on the background (transparent, white brush) and the bar buttons that
 // stand on the green panel.
-const std::set<int> kWhiteLabels = {IDC_HOST_NAME_LABEL, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
+const std::set<int> kWhiteLabels = {kHostNameLabel, IDC_WORK_GROUP_LABEL, IDC_DHCP_LABEL,
                                     IDC_IP_ADDRESS_LABEL, IDC_NETMASK_LABEL, IDC_GATEWAY_LABEL,
                                     IDC_DRIVE_LETTER_LABEL, IDC_PRODUCT_NAME, IDC_COPYRIGHT,
                                     IDC_VERSION, IDC_NAS_DEVICE_LABEL, IDC_STATUS};
@@ -136,10 +139,13 @@ bool CVidudiDlg::OnInitDialog() {
     const std::string about = window().LoadString(IDS_ABOUTBOX);
     if (!about.empty()) window().AppendSystemMenuEntry(IDM_ABOUTBOX, about);
     window().SetIcon(m_hIcon);
-    window().Move(0, {0, 0, kWindowWidth, kWindowHeight});
+    window().Move(0, ScaleToDpi(Rect{0, 0, kWindowWidth, kWindowHeight}, window().Dpi()));
     PlaceControls();
     SetFonts();
     window().SetStatusControl(IDC_STATUS);
+    // A button disabled while it has the focus (Refresh during its search, Modify during its
+    // change) hands it to the device list.
+    window().SetFocusRefuge(IDC_DEVICE_LIST);
     BitmapButtonItem(IDC_MOUNT).LoadFace(IDB_MOUNT);
     BitmapButtonItem(IDC_UNMOUNT).LoadFace(IDB_UNMOUNT);
     BitmapButtonItem(IDC_MODIFY_DEVICE).LoadFace(IDB_MODIFY);
@@ -157,27 +163,54 @@ bool CVidudiDlg::OnInitDialog() {
 }
 
 void CVidudiDlg::PlaceControls() {
-    for (const Placement& placement : kPlacements) Item(placement.id).Move(placement.rect);
+    const int dpi = window().Dpi();
+    for (const Placement& placement : kPlacements) Item(placement.id).Move(ScaleToDpi(placement.rect, dpi));
 }
 
 void CVidudiDlg::SetFonts() {
-    for (int id : kLabelFontControls) Item(id).SetFont(kFontLabel);
-    for (int id : kFieldFontControls) Item(id).SetFont(kFontField);
-    for (int id : kAboutFontControls) Item(id).SetFont(kFontAbout);
+    const int dpi = window().Dpi();
+    const auto atDpi = [dpi](FontSpec font) {
+        font.height = toolkit::ScaleToDpi(font.height, dpi);
+        return font;
+    };
+    for (int id : kLabelFontControls) Item(id).SetFont(atDpi(kFontLabel));
+    for (int id : kFieldFontControls) Item(id).SetFont(atDpi(kFontField));
+    for (int id : kAboutFontControls) Item(id).SetFont(atDpi(kFontAbout));
     // Share names come in the system's code page: their font takes its character set.
-    FontSpec shares = kFontShares;
+    FontSpec shares = atDpi(kFontShares);
     shares.charset = window().TextCharset();
     Item(IDC_SHARE_LIST).SetFont(shares);
-    Item(IDC_STATUS).SetFont(kFontStatus);
+    Item(IDC_STATUS).SetFont(atDpi(kFontStatus));
 }
 
 void CVidudiDlg::SetUpListViews() {
+    const int dpi = window().Dpi();
     toolkit::ListView devices = ListViewItem(IDC_DEVICE_LIST);
     devices.SetFullRowSelect();
-    for (int c = 0; c < 4; ++c) devices.InsertColumn(c, kDeviceColumns[c].heading, kDeviceColumns[c].width);
+    for (int c = 0; c < 4; ++c) {
+        devices.InsertColumn(c, kDeviceColumns[c].heading, toolkit::ScaleToDpi(kDeviceColumns[c].width, dpi));
+    }
     toolkit::ListView shares = ListViewItem(IDC_SHARE_LIST);
     shares.SetFullRowSelect();
-    for (int c = 0; c < 2; ++c) shares.InsertColumn(c, kShareColumns[c].heading, kShareColumns[c].width);
+    for (int c = 0; c < 2; ++c) {
+        shares.InsertColumn(c, kShareColumns[c].heading, toolkit::ScaleToDpi(kShareColumns[c].width, dpi));
+    }
+}
+
+void CVidudiDlg::OnDpiChanged() {
+    // The same layout at the new DPI, where the window now stands.
+    const int dpi = window().Dpi();
+    const Rect at = window().Bounds(0);
+    window().Move(0, {at.left, at.top, toolkit::ScaleToDpi(kWindowWidth, dpi), toolkit::ScaleToDpi(kWindowHeight, dpi)});
+    PlaceControls();
+    SetFonts();
+    for (int c = 0; c < 4; ++c) {
+        ListViewItem(IDC_DEVICE_LIST).SetColumnWidth(c, toolkit::ScaleToDpi(kDeviceColumns[c].width, dpi));
+    }
+    for (int c = 0; c < 2; ++c) {
+        ListViewItem(IDC_SHARE_LIST).SetColumnWidth(c, toolkit::ScaleToDpi(kShareColumns[c].width, dpi));
+    }
+    window().Invalidate(0);
 }
 
 void CVidudiDlg::OnCommand(int id, int notification) {
@@ -280,10 +313,7 @@ void CVidudiDlg::OnClickDeviceList() {
         if (!devices.IsSelected(row)) continue;
         const std::string address = devices.ItemText(row, 1);
         CopyText(g_szTargetIP, address.c_str());
-        std::uint32_t parsed = 0;
-        std::uint8_t octets[4] = {};
-        if (ParseIPv4Address(address.c_str(), &parsed)) std::memcpy(octets, &parsed, 4);
-        IpAddressItem(IDC_IP_ADDRESS).SetAddress(octets);
+        SetAddressField(IDC_IP_ADDRESS, address);
 
         int iface = -1;
         for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
@@ -353,9 +383,15 @@ bool CVidudiDlg::CheckDeviceReachable() {
 }
 
 void CVidudiDlg::SetAddressField(int id, const std::string& text) {
+    // An empty text would parse as 0.0.0.0: like a text that does not parse, it leaves the
+    // field blank, so that Modify asks for the address instead of refusing a 0.
     std::uint32_t parsed = 0;
-    std::uint8_t octets[4] = {};
-    if (ParseIPv4Address(text.c_str(), &parsed)) std::memcpy(octets, &parsed, 4);
+    if (text.empty() || !ParseIPv4Address(text.c_str(), &parsed)) {
+        IpAddressItem(id).Clear();
+        return;
+    }
+    std::uint8_t octets[4];
+    std::memcpy(octets, &parsed, 4);
     IpAddressItem(id).SetAddress(octets);
 }
 
@@ -384,7 +420,7 @@ bool CVidudiDlg::OnSysCommand(int command) {
 void CVidudiDlg::DrawSkinImage(int id, bool highlighted) {
     const char* name = GetSkinImageName(id, highlighted);
     if (!name) return;
-    window().DrawBitmapFile(id, std::string("res\\") + name);
+    window().DrawBitmapFile(id, config::SkinPath(name));
 }
 
 void CVidudiDlg::SetHoverBitmaps(int id, bool hover) {
@@ -399,7 +435,7 @@ void CVidudiDlg::OnPaint(toolkit::PaintContext& paint) {
     if (window().IsMinimized()) {
         paint.DrawIconCentered(m_hIcon);
     } else {
-        m_pictureReport.Report(window(), paint.DrawPictureFile(kBackgroundPicture));
+        m_pictureReport.Report(window(), paint.DrawPictureFile(config::SkinPath(kBackgroundPicture)));
     }
     for (int id : kBarButtons) DrawSkinImage(id, false);
     DrawSkinImage(SectionButton(m_nSection), true);
@@ -428,8 +464,9 @@ bool CVidudiDlg::PreTranslateMessage(const InputMessage& message) {
             break;
         default: break;
     }
-    // Return never reaches the dialog's default-button handling.
-    return message.wParam == kReturnKey;
+    // Return never reaches the dialog's default-button handling. Only keyboard messages carry
+    // a key there: a mouse message's 13 is the left button with Shift and Ctrl held.
+    return message.IsKeyboard() && message.wParam == kReturnKey;
 }
 
 std::optional<ControlColors> CVidudiDlg::OnCtlColor(int id) {

@@ -23,6 +23,8 @@ public:
     bool OnInitDialog() override;
     void OnCommand(int id, int notification) override;
     void OnPaint(toolkit::PaintContext& paint) override;
+    // Lays the window out again at the DPI of its new monitor.
+    void OnDpiChanged() override;
     void OnClose() override;
     void OnAbandonExchange() override;
     bool OnSysCommand(int command) override;
@@ -55,7 +57,7 @@ private:
     void SetFonts();
     void SetUpListViews();
     void DrawSkinImage(int id, bool highlighted);
-    // Puts a dotted address text into an address field.
+    // Puts a dotted address text into an address field; an empty or unparseable one blanks it.
     void SetAddressField(int id, const std::string& text);
     void SetHoverBitmaps(int id, bool hover);
     // The control under a screen point, or -1 outside the client area.

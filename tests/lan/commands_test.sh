@@ -54,7 +54,8 @@ requests "$m" <<'TXT'
 3/3 len=28 to=10.77.1.10 id=000ea100000a netmask= gateway= payload=b''
 TXT
 
-# Login: "admin" without a password first, the password (read once) only when refused.
+# Login: "admin" without a password first, the password (read once) only when refused; the
+# log shows each password byte as '*'.
 m=$(mark)
 run 1 "$WORK/wrong" verify NAS-Locked
 expect out.err "Wrong administrator password input!"
@@ -62,11 +63,14 @@ run 0 "$WORK/right" verify NAS-Locked
 run 0 "$WORK/empty" verify NAS-Open
 requests "$m" <<'TXT'
 3/4 len=35 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa'
-3/4 len=40 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaawrong'
+3/4 len=40 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa*****'
 3/4 len=35 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa'
-3/4 len=41 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaas3cret'
+3/4 len=41 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa******'
 3/4 len=35 to=10.77.1.10 id=000ea100000a netmask= gateway= payload=b'adminU\xaa'
 TXT
+# The log keeps the user name and the length of a password check, never the password.
+hex() { printf %s "$1" | od -An -tx1 | tr -d ' \n'; }
+! grep -q -e "$(hex s3cret)" -e "$(hex wrong)" "$WORK/s1.log" || lan_fail "the emulator logged a password"
 
 # Bad input is refused (status 2) before anything is sent; an unknown adapter is status 3.
 m=$(mark)

@@ -2,6 +2,8 @@
 // during one, the close box, and changes the device does not confirm.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "drives/selection.h"
 #include "support/program_fixture.h"
 
@@ -103,6 +105,57 @@ TEST_F(SettingsTest, AClickLoadsTheDeviceAndALockedOneAsksForItsPasswordOnce) {
                                                         "Successfully modified device setting.", "DHCP client enabled."}));
 }
 
+TEST_F(SettingsTest, AddressFieldsFromTheDeviceAndTheBuffersARefusedModifyLeaves) {
+    auto noGateway = Adapter("NAS-NoGw", "10.77.1.12");
+    noGateway.gateway = "";
+    AttachDevice(lan, 1, noGateway);
+    auto oddGateway = Adapter("NAS-OddGw", "10.77.1.13");
+    oddGateway.gateway = "gw.local";
+    AttachDevice(lan, 1, oddGateway);
+    // The netmask and gateway fields of the last host-name request, offsets 24 to 55.
+    const auto fieldsOfRename = [this] {
+        std::string fields;
+        for (const auto& sent : lan.sent()) {
+            if (sent.bytes[0] != kOpSetting || sent.bytes[21] != kSettingHostName) continue;
+            const char* text = reinterpret_cast<const char*>(sent.bytes.data());
+            fields = std::string(text + 24, strnlen(text + 24, 16)) + "|" + std::string(text + 40, strnlen(text + 40, 16));
+        }
+        return fields;
+    };
+    RunProgram([&](Window& window, ui::CVidudiDlg&) {
+        // An empty gateway, or one that is no address, leaves the field blank: Modify asks for it.
+        for (const char* address : {"10.77.1.12", "10.77.1.13"}) {
+            Choose(window, address);
+            EXPECT_TRUE(window.IpIsBlank(IDC_GATEWAY)) << address;
+            EXPECT_FALSE(window.IpIsBlank(IDC_NETMASK)) << address;
+            window.Click(IDC_IP_SETTING);
+            window.ChooseComboItem(IDC_DHCP, 0);
+            window.Click(IDC_MODIFY_IP);
+        }
+
+        // Refused static addresses fill each buffer whose own checks passed: a later rename
+        // carries them.
+        Choose(window, "10.77.1.11");
+        window.Click(IDC_IP_SETTING);
+        window.TypeAddress(IDC_IP_ADDRESS, "10.0.0.5");
+        window.TypeAddress(IDC_NETMASK, "255.255.255.0");
+        window.TypeAddress(IDC_GATEWAY, "10.0.1.1");
+        window.Click(IDC_MODIFY_IP);  // gateway outside the subnet
+        window.TypeAddress(IDC_NETMASK, "255.255.0.0");
+        window.TypeAddress(IDC_GATEWAY, "0.0.1.1");
+        window.Click(IDC_MODIFY_IP);  // gateway's first octet
+        window.Click(IDC_DEVICE_SETTING);
+        window.TypeText(IDC_HOST_NAME, "NAS-Two");
+        window.Click(IDC_MODIFY_DEVICE);
+        EXPECT_EQ(fieldsOfRename(), "255.255.0.0|10.0.1.1");
+        window.Click(IDC_EXIT);
+    });
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Please input gateway address!", "Please input gateway address!",
+                                                        "You enter incorrect TCP/IP configuration. Please try again.",
+                                                        "Invalid gateway IP address in 1st digit. It should be 1-255.",
+                                                        "Successfully modified device setting."}));
+}
+
 TEST_F(SettingsTest, ADeviceThatDoesNotTakeTheChangeIsToldAndTheWindowStaysUsable) {
     openDevice->config().faults.ignoreSettings = true;
     RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
@@ -186,7 +239,8 @@ TEST_F(SettingsTest, TheStatusLineNamesEachExchangeAndAFailedDhcpSwitchLeavesRef
 }
 
 TEST_F(SettingsTest, CommandsDuringAnExchangeAreIgnoredAndTheCloseBoxEndsIt) {
-    // While the static address is on its way: Refresh, a section button, a row and Return.
+    // While the static address is on its way: Refresh, a section button, a row, Return and the
+    // about entry of the system menu. All are dropped, not kept for later.
     std::size_t sentBefore = 0;
     std::string statusDuring;
     During([](const SimulatedLan::Bytes& datagram) { return datagram[0] == kOpSetting; },
@@ -197,7 +251,9 @@ TEST_F(SettingsTest, CommandsDuringAnExchangeAreIgnoredAndTheCloseBoxEndsIt) {
                window.Click(IDC_FIND_DEVICE);
                window.ClickListRow(IDC_DEVICE_LIST, 1);
                window.PressKey(13);
+               window.SystemMenuCommand(IDM_ABOUTBOX);
                EXPECT_EQ(lan.sent().size(), sentBefore);
+               EXPECT_EQ(ui.modalRuns(IDD_ABOUTBOX), 0);
            });
     // A rename the device never confirms, closed during the third search of the wait for it.
     std::size_t searchesBeforeRename = 0;
@@ -228,6 +284,9 @@ TEST_F(SettingsTest, CommandsDuringAnExchangeAreIgnoredAndTheCloseBoxEndsIt) {
         const int row = RowOf(window, "10.77.1.20");
         ASSERT_GE(row, 0);
         EXPECT_TRUE(window.ListIsSelected(IDC_DEVICE_LIST, row));
+        EXPECT_EQ(ui.modalRuns(IDD_ABOUTBOX), 0);
+        window.SystemMenuCommand(IDM_ABOUTBOX);  // between exchanges it opens the box
+        EXPECT_EQ(ui.modalRuns(IDD_ABOUTBOX), 1);
 
         openDevice->config().faults.ignoreSettings = true;
         window.Click(IDC_DEVICE_SETTING);

@@ -1,10 +1,15 @@
-# For the scripts that drive Vidudi.exe under Wine (source after wine_common.sh and
-# ../lan/vlan.sh): gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX (checks, prefix, LAN, trap;
-# sets WORK), gui_start_display (Xvfb and wineserver in the client namespace), drv ARGS (the UI
-# driver), gui_choose ADDRESS (Refresh, then a click on its row), gui_row_of ADDRESS,
+# For the scripts that drive Vidudi.exe under Wine (source it; it sources wine_common.sh and
+# ../lan/vlan.sh and sets here to its folder): gui_begin WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX
+# (checks, prefix, LAN, trap; sets WORK and work), gui_one_adapter (segment 1 with NAS-ONE at
+# 10.77.1.10), gui_start_display (Xvfb and wineserver in the client namespace), drv ARGS (the
+# UI driver), gui_choose ADDRESS (Refresh, then a click on its row), gui_row_of ADDRESS,
 # gui_expect_message CAPTION TEXT (the open message box, then OK).
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/wine_common.sh"
+. "$here/../lan/vlan.sh"
 
 gui_begin() {
+    [ $# -ge 3 ] || wine_fail "usage: $0 WINDOWS_BUILD_DIR NAS_EMULATOR PREFIX"
     GUI_WINDOWS=$(cd "$1" 2>/dev/null && pwd) || wine_fail "no Windows build at $1"
     export NAS_EMULATOR=$2
     GUI_APP_DIR=$GUI_WINDOWS/src/app
@@ -21,6 +26,13 @@ gui_begin() {
     GUI_APP_PID=""
     vlan_create || wine_fail "cannot create the virtual LAN"
     trap gui__on_exit EXIT
+    work=$WORK
+}
+
+gui_one_adapter() {
+    vlan_add_segment 1 && vlan_add_client_iface 1 >/dev/null || wine_fail "cannot add the segment"
+    printf '[device]\nname = NAS-ONE\naddress = 10.77.1.10\ngateway = 10.77.1.1\n' >"$WORK/segment1.ini"
+    vlan_start_emulator 1 "$WORK/segment1.ini" "$WORK/segment1.log" || wine_fail "cannot start the emulator"
 }
 
 gui__on_exit() {

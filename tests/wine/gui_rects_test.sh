@@ -25,7 +25,9 @@ gui_start_display
 (cd "$GUI_APP_DIR" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >"$WORK/program.log" 2>&1 &
 GUI_APP_PID=$!
 drv --timeout 60 wait-window >/dev/null || wine_fail "the main window did not appear"
-drv wait-idle && drv rects | sort -n >"$WORK/wine.txt" || wine_fail "no rectangles from Vidudi.exe"
+drv wait-idle && drv rects >"$WORK/wine-all.txt" || wine_fail "no rectangles from Vidudi.exe"
+# Controls with an id only (the driver also gives the label without one, the client size and columns).
+awk '$1 ~ /^[0-9]+$/ && $1 != 65535' "$WORK/wine-all.txt" | sort -n >"$WORK/wine.txt"
 drv --no-wait click 1009 >/dev/null; drv wait-gone || wine_fail "Vidudi.exe did not exit"
 wait "$GUI_APP_PID" 2>/dev/null
 GUI_APP_PID=""

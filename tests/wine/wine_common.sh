@@ -135,12 +135,13 @@ wine_ensure_prefix() {
         trap wine_server_stop EXIT; wine_prepare_prefix" || wine_fail "could not prepare the Wine prefix $WINEPREFIX"
 }
 
-# wine_start_xvfb [NSEXEC...]: an X server of our own through NSEXEC; wine_stop_xvfb ends it.
+# wine_start_xvfb [NSEXEC...]: an X server of our own through NSEXEC (a screen of
+# WINE_XVFB_SCREEN, 1024x768x24 unless set); wine_stop_xvfb ends it.
 wine_start_xvfb() {
     command -v Xvfb >/dev/null || wine_fail "Xvfb is not installed (apt-get install xvfb)"
     local display=$((90 + $$ % 400)) tries
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-    "$@" Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    "$@" Xvfb ":$display" -screen 0 "${WINE_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     for tries in $(seq 100); do [ -S "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
     [ -S "/tmp/.X11-unix/X$display" ] || wine_fail "Xvfb did not start"

@@ -1,5 +1,6 @@
 #include "device_model.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -53,6 +54,20 @@ bool ParseDotted(const std::string& text, std::uint8_t (&bytes)[4]) {
     return true;
 }
 
+std::vector<std::uint8_t> LoggedRequest(const std::uint8_t* data, std::size_t length) {
+    std::vector<std::uint8_t> bytes(data, data + length);
+    if (length <= kQueryPayload || data[kOp] != proto::kOpQuery || data[kSubOp] != proto::kQueryAdminPassword) {
+        return bytes;
+    }
+    // The password runs from the separator to the end; without a separator all of it may be.
+    auto from = bytes.begin() + kQueryPayload;
+    const auto separator = std::search(from, bytes.end(), std::begin(proto::kAdminPasswordSeparator),
+                                       std::end(proto::kAdminPasswordSeparator));
+    if (separator != bytes.end()) from = separator + sizeof proto::kAdminPasswordSeparator;
+    std::fill(from, bytes.end(), static_cast<std::uint8_t>('*'));
+    return bytes;
+}
+
 EmulatedDevice::EmulatedDevice(DeviceConfig config) : config_(std::move(config)) {}
 
 std::vector<std::uint8_t> EmulatedDevice::ReplyHeader(std::uint8_t op, const std::uint8_t* tag) const {
@@ -98,6 +113,20 @@ std::vector<OutgoingDatagram> EmulatedDevice::HandleDatagram(const std::uint8_t*
     }
 }
 
+bool EmulatedDevice::AddressedToMe(const std::uint8_t* data, std::size_t length, std::size_t minimum) const {
+    std::uint8_t address[4];
+    return length >= minimum && ParseDotted(config_.address, address) &&
+           std::memcmp(data + kAddress, address, 4) == 0;
+}
+
+std::string EmulatedDevice::RequestedStaticAddress(const std::uint8_t* data, std::size_t length) const {
+    if (!AddressedToMe(data, length, kSettingPayload) || data[kOp] != proto::kOpSetting ||
+        data[kSubOp] != proto::kSettingStaticAddress) {
+        return {};
+    }
+    return TextAt(data, length, kSettingPayload, LengthAt(data, length, kSettingLength));
+}
+
 std::vector<OutgoingDatagram> EmulatedDevice::AnswerDiscovery(const std::uint8_t* tag) {
     const bool repeat = sawDiscovery_ && std::memcmp(lastDiscoveryTag_.data(), tag, kTagSize) == 0;
     std::memcpy(lastDiscoveryTag_.data(), tag, kTagSize);
@@ -125,11 +154,7 @@ std::vector<OutgoingDatagram> EmulatedDevice::AnswerDiscovery(const std::uint8_t
 }
 
 std::vector<OutgoingDatagram> EmulatedDevice::AnswerQuery(const std::uint8_t* data, std::size_t length) {
-    std::uint8_t address[4];
-    if (length < kQueryPayload || !ParseDotted(config_.address, address) ||
-        std::memcmp(data + kAddress, address, 4) != 0) {
-        return {};
-    }
+    if (!AddressedToMe(data, length, kQueryPayload)) return {};
     std::string result;
     switch (data[kSubOp]) {
         case proto::kQueryShareList:
@@ -155,12 +180,7 @@ std::vector<OutgoingDatagram> EmulatedDevice::AnswerQuery(const std::uint8_t* da
 
 std::vector<OutgoingDatagram> EmulatedDevice::AnswerSetting(const std::uint8_t* data,
                                                             std::size_t length) {
-    if (config_.faults.ignoreSettings) return {};
-    std::uint8_t address[4];
-    if (length < kSettingPayload || !ParseDotted(config_.address, address) ||
-        std::memcmp(data + kAddress, address, 4) != 0) {
-        return {};
-    }
+    if (config_.faults.ignoreSettings || !AddressedToMe(data, length, kSettingPayload)) return {};
     const std::string payload = TextAt(data, length, kSettingPayload, LengthAt(data, length, kSettingLength));
     const std::string fieldNetmask = TextAt(data, length, kNetmask, kTextFieldSize).c_str();
     const std::string fieldGateway = TextAt(data, length, kGateway, kTextFieldSize).c_str();

@@ -61,6 +61,9 @@ public:
     // Tests and the emulator's controls change faults while the device runs.
     DeviceConfig& config() { return config_; }
     const std::string& address() const { return config_.address; }
+    // The address a static-address request for this device asks for; empty for any other
+    // datagram.
+    std::string RequestedStaticAddress(const std::uint8_t* data, std::size_t length) const;
 
     // The n-th unasked datagram of the noise fault, in turn: another op code, and replies that
     // are malformed (cut before the device address, or a counted length far past the end) or
@@ -69,6 +72,8 @@ public:
     std::vector<std::uint8_t> NoiseDatagram(std::uint64_t n) const;
 
 private:
+    // A request at least `minimum` bytes long whose id names this device's address.
+    bool AddressedToMe(const std::uint8_t* data, std::size_t length, std::size_t minimum) const;
     std::vector<std::uint8_t> ReplyHeader(std::uint8_t op, const std::uint8_t* tag) const;
     std::vector<OutgoingDatagram> AnswerDiscovery(const std::uint8_t* tag);
     std::vector<OutgoingDatagram> AnswerQuery(const std::uint8_t* data, std::size_t length);
@@ -81,6 +86,10 @@ private:
     std::array<std::uint8_t, 10> lastRequestTag_{};
     bool sawDiscovery_ = false;
 };
+
+// A received datagram as the log shows it: in a password check every byte after the user name
+// and its separator is '*', so the log keeps the user name and the length but no password.
+std::vector<std::uint8_t> LoggedRequest(const std::uint8_t* data, std::size_t length);
 
 // Dotted text to network-order bytes; false when it is not four decimal octets.
 bool ParseDotted(const std::string& text, std::uint8_t (&bytes)[4]);

@@ -2,7 +2,8 @@
 // The emulator's log: one line per event, flushed at once, so that a test can read what a
 // device received and sent while the emulator still runs.
 //
-//   <ms since start> recv <device address or *> from <ip:port> len=<n> <hex>   (when it arrived)
+//   <ms since start> recv <device address or *> from <ip:port> len=<n> <hex>   (when it arrived;
+//                    a password check shows each password byte as 2a, "*")
 //   <ms since start> send <device address> to 224.0.0.1:13579 len=<n> <hex>
 #include <chrono>
 #include <cstddef>

@@ -25,6 +25,7 @@
 #include <map>
 #include <optional>
 #include <queue>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,14 @@ std::string Dotted(in_addr address) {
     return text;
 }
 
+// The test network of the lan scripts; host byte order.
+bool InTestNetwork(std::uint32_t address) { return (address >> 16) == ((10u << 8) | 77u); }
+
+bool InTestNetwork(const std::string& dotted) {
+    std::uint8_t bytes[4];
+    return ParseDotted(dotted, bytes) && InTestNetwork(std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16);
+}
+
 // The emulator must never answer on the machine's own network: it runs only inside the
 // namespaces that the test scripts make. It refuses the namespace of process 1 (where that can
 // be read; some sandboxes hide it), the one the scripts ran in, and any namespace with an IPv4
@@ -83,8 +92,7 @@ bool InTestNamespace(std::string& why) {
         const std::uint32_t address =
             ntohl(reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr);
         const bool loopback = (address >> 24) == 127;
-        const bool testNetwork = (address >> 16) == ((10u << 8) | 77u);
-        if (!loopback && !testNetwork) {
+        if (!loopback && !InTestNetwork(address)) {
             why = std::string("interface ") + entry->ifa_name + " has an address outside 10.77.0.0/16";
             ok = false;
         }
@@ -96,6 +104,7 @@ bool InTestNamespace(std::string& why) {
 struct LocalInterface {
     unsigned index = 0;
     std::string name;
+    int prefix = 32;  // of the address it was found by
 };
 
 // The interface that holds a local address, or none.
@@ -109,6 +118,10 @@ bool FindInterfaceOf(const std::string& address, LocalInterface& found) {
         if (Dotted(in->sin_addr) == address) {
             found.index = if_nametoindex(entry->ifa_name);
             found.name = entry->ifa_name;
+            if (entry->ifa_netmask != nullptr) {
+                const auto* mask = reinterpret_cast<const sockaddr_in*>(entry->ifa_netmask);
+                found.prefix = __builtin_popcount(mask->sin_addr.s_addr);
+            }
             ok = found.index != 0;
         }
     }
@@ -222,10 +235,12 @@ public:
                 if (fds[0].revents & POLLIN) ReceiveAll();
                 web_.HandleEvents(
                     fds, 1, [this] { return ManagementPage(devices_); },
-                    [this](const std::string& line) { log_.Line(line); });
+                    [this](const std::string& line) { log_.Line(line); },
+                    [this](const std::string& local) { return left_.count(local) == 0; });
             }
             SendDueReplies();
             SendDueNoise();
+            RetireLeftAddresses();
         }
         log_.Line("stopped");
     }
@@ -319,13 +334,23 @@ private:
             const auto arrived = ArrivalTime(message);
             const std::size_t length = static_cast<std::size_t>(got);
             const std::string peer = Dotted(from.sin_addr) + ":" + std::to_string(ntohs(from.sin_port));
-            log_.Datagram("recv", AddressedDevice(buffer, length), "from", peer, buffer, length, arrived);
+            const std::vector<std::uint8_t> logged = LoggedRequest(buffer, length);
+            log_.Datagram("recv", AddressedDevice(buffer, length), "from", peer, logged.data(), length, arrived);
             for (std::size_t i = 0; i < devices_.size(); ++i) {
                 const std::string before = devices_[i].address();
+                // An address outside the test network would take the namespace out of it: the
+                // emulator would refuse to start there again. Such a change is not made, and
+                // not answered, as by a device that ignores it.
+                const std::string wanted = devices_[i].RequestedStaticAddress(buffer, length);
+                if (!wanted.empty() && !InTestNetwork(wanted)) {
+                    log_.Line("refused " + before + " -> " + wanted + ": outside the test network 10.77.0.0/16");
+                    continue;
+                }
                 std::vector<OutgoingDatagram> replies = devices_[i].HandleDatagram(buffer, length);
                 if (devices_[i].address() != before) AddressChanged(i, before);
                 for (OutgoingDatagram& reply : replies) {
                     const auto due = arrived + std::chrono::milliseconds(reply.delayMs);
+                    ++pendingFrom_[reply.fromAddress];
                     pending_.push(PendingReply{due, nextSequence_++, i, std::move(reply)});
                 }
             }
@@ -408,6 +433,7 @@ private:
             PendingReply reply = pending_.top();
             pending_.pop();
             const std::string& from = reply.datagram.fromAddress;
+            --pendingFrom_[from];
             const int fd = SendSocketFor(from, reply.device);
             if (fd < 0) continue;
             const std::vector<std::uint8_t>& bytes = reply.datagram.bytes;
@@ -421,18 +447,61 @@ private:
     }
 
     // A device took a new address: put it on the device's interface as a real adapter would
-    // have it, so that unicast to it (the web page) works too. Replies go out from it either way.
+    // have it, so that unicast to it (the web page) works too, and take the old one off once
+    // no device has it, so that the device is gone from there. Replies go out from it either way.
     void AddressChanged(std::size_t device, const std::string& before) {
         const DeviceConfig& c = devices_[device].config();
         log_.Line("address " + before + " -> " + c.address + " netmask=" + c.netmask +
                   " gateway=" + c.gateway + " dhcp=" + (c.dhcp ? "yes" : "no"));
+        left_.erase(c.address);
+        if (!HeldByDevice(before)) left_.insert(before);
         LocalInterface holder;
         if (FindInterfaceOf(c.address, holder)) return;
         int prefix = NetmaskPrefixLength(c.netmask);
         if (prefix < 0) prefix = 32;
-        const std::string cidr = c.address + "/" + std::to_string(prefix);
-        const std::string& interfaceName = interfaces_[device].name;
-        std::vector<std::string> args{"ip", "addr", "add", cidr, "dev", interfaceName};
+        RunIp("add", c.address + "/" + std::to_string(prefix), interfaces_[device].name);
+    }
+
+    bool HeldByDevice(const std::string& address) const {
+        for (const EmulatedDevice& device : devices_) {
+            if (device.address() == address) return true;
+        }
+        return false;
+    }
+
+    // Addresses that devices have left come off their interface once the last reply from
+    // them (a reply from the old address, say) has gone.
+    void RetireLeftAddresses() {
+        for (const std::string& address : left_) {
+            if (pendingFrom_[address] > 0) continue;
+            if (retired_.count(address)) continue;
+            retired_.insert(address);
+            const auto socket = sendFds_.find(address);
+            if (socket != sendFds_.end()) {
+                close(socket->second);
+                sendFds_.erase(socket);
+            }
+            LocalInterface holder;
+            if (FindInterfaceOf(address, holder)) {
+                // Deleting the first address of a subnet deletes the others of it too unless
+                // they are promoted: the other devices keep theirs.
+                const std::string promote = "/proc/sys/net/ipv4/conf/" + holder.name + "/promote_secondaries";
+                if (std::FILE* file = std::fopen(promote.c_str(), "w")) {
+                    std::fputs("1", file);
+                    std::fclose(file);
+                }
+                RunIp("del", address + "/" + std::to_string(holder.prefix), holder.name);
+            }
+        }
+        // An address a device takes again is its own once more.
+        for (auto it = retired_.begin(); it != retired_.end();) {
+            it = left_.count(*it) ? std::next(it) : retired_.erase(it);
+        }
+    }
+
+    // ip addr add|del CIDR dev INTERFACE, logged.
+    void RunIp(const char* verb, const std::string& cidr, const std::string& interfaceName) {
+        std::vector<std::string> args{"ip", "addr", verb, cidr, "dev", interfaceName};
         std::vector<char*> argv;
         for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
@@ -444,16 +513,16 @@ private:
                 break;
             }
         }
+        const std::string command = std::string("ip addr ") + verb + " " + cidr + " dev " + interfaceName;
         pid_t child = 0;
         if (posix_spawnp(&child, program, nullptr, nullptr, argv.data(), environ) != 0) {
-            log_.Line("note could not run ip addr add " + cidr);
+            log_.Line("note could not run " + command);
             return;
         }
         int status = 0;
         while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
-        log_.Line("ip addr add " + cidr + " dev " + interfaceName +
-                  (WIFEXITED(status) && WEXITSTATUS(status) == 0 ? " ok" : " failed"));
+        log_.Line(command + (WIFEXITED(status) && WEXITSTATUS(status) == 0 ? " ok" : " failed"));
     }
 
     bool Fail(const char* what) {
@@ -468,6 +537,9 @@ private:
     std::map<std::string, int> sendFds_;
     std::priority_queue<PendingReply, std::vector<PendingReply>, std::greater<>> pending_;
     std::uint64_t nextSequence_ = 0;
+    std::map<std::string, int> pendingFrom_;  // replies still to go, by the address they go from
+    std::set<std::string> left_;              // addresses that devices had and no device has now
+    std::set<std::string> retired_;           // those of them already taken off the interface
     Clock::time_point noiseStart_ = Clock::now();
     std::vector<std::uint64_t> noiseSent_;  // per device
     WebServer web_;

@@ -1,5 +1,6 @@
 #include "web_page.h"
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -110,7 +111,8 @@ void WebServer::AddPollFds(std::vector<pollfd>& fds) const {
 
 void WebServer::HandleEvents(const std::vector<pollfd>& fds, std::size_t first,
                              const std::function<std::string()>& page,
-                             const std::function<void(const std::string&)>& log) {
+                             const std::function<void(const std::string&)>& log,
+                             const std::function<bool(const std::string&)>& serves) {
     if (listenFd_ < 0) return;
     const auto now = std::chrono::steady_clock::now();
     for (std::size_t i = first + 1; i < fds.size(); ++i) {
@@ -143,6 +145,15 @@ void WebServer::HandleEvents(const std::vector<pollfd>& fds, std::size_t first,
         while (connections_.size() < kMaxConnections) {
             const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (fd < 0) break;
+            sockaddr_in local{};
+            socklen_t size = sizeof local;
+            char text[INET_ADDRSTRLEN] = {};
+            if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) == 0 &&
+                inet_ntop(AF_INET, &local.sin_addr, text, sizeof text) != nullptr && !serves(text)) {
+                log(std::string("web refused at ") + text + ": no device has that address now");
+                close(fd);
+                continue;
+            }
             connections_[fd] = Connection{{}, now};
         }
     }

@@ -35,9 +35,12 @@ public:
     void AddPollFds(std::vector<pollfd>& fds) const;
     // Open connections need the loop to wake now and then to drop idle ones.
     bool HasConnections() const { return !connections_.empty(); }
+    // `serves` says whether the page is served at a local address (dotted): a connection to
+    // another one is closed unanswered.
     void HandleEvents(const std::vector<pollfd>& fds, std::size_t first,
                       const std::function<std::string()>& page,
-                      const std::function<void(const std::string&)>& log);
+                      const std::function<void(const std::string&)>& log,
+                      const std::function<bool(const std::string&)>& serves);
 
 private:
     struct Connection {

@@ -214,6 +214,15 @@ public:
     std::vector<std::string> calls;
 };
 
+// A program folder and the files that exist, as the test says.
+class FakeProgramFiles final : public ProgramFiles {
+public:
+    std::string ProgramFolder() override { return folder; }
+    bool FileExists(const std::string& path) override { return existing.count(path) != 0; }
+    std::string folder;
+    std::set<std::string> existing;
+};
+
 // One of each fake, wired together; `services()` is what UseServices takes.
 struct FakePlatform {
     FakeVersionSource version;
@@ -225,8 +234,10 @@ struct FakePlatform {
     FakeRegistry registry;
     FakeCommandLauncher launcher;
     FakeShareMounts mounts;
+    FakeProgramFiles files;
     Services services() {
-        return Services{&version, &connections, &driveTypes, &text, &users, &reachability, &registry, &launcher, &mounts};
+        return Services{&version,      &connections, &driveTypes, &text,  &users, &reachability,
+                        &registry,     &launcher,    &mounts,     &files};
     }
 };
 

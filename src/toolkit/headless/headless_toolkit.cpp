@@ -63,11 +63,12 @@ std::ostream& operator<<(std::ostream& out, const RecordedMessageBox& message) {
 }
 
 HeadlessDialog::HeadlessDialog(HeadlessToolkit& toolkit, Dialog& dialog, const DialogTemplate& layout)
-    : toolkit_(toolkit), dialog_(dialog), caption_(layout.caption) {
+    : toolkit_(toolkit), dialog_(dialog), caption_(layout.caption), dpi_(toolkit.displayDpi_) {
     const Rect pixels = DialogUnitsToPixels(layout.units);
     window_ = {0, 0, pixels.width, pixels.height};
     for (const ControlTemplate& control : layout.controls) {
-        if (control.id < 0) continue;  // anonymous statics cannot be addressed
+        // Of the controls without an id only the first can be addressed, as GetDlgItem finds it.
+        if (control.id < 0 && (control.id != kNoId || controls_.count(kNoId))) continue;
         ControlState state;
         state.layout = control;
         state.visible = control.visible;
@@ -116,26 +117,33 @@ Point HeadlessDialog::CentreOnScreen(int id) const {
     return {window_.left + r.left + r.width / 2, window_.top + r.top + r.height / 2};
 }
 
-void HeadlessDialog::Input(InputMessage::Kind kind, int id, std::uintptr_t wParam) {
-    if (exchanging_ && kind != InputMessage::Kind::MouseMove) return;  // as the real window drops it
+bool HeadlessDialog::Input(InputMessage::Kind kind, int id, std::uintptr_t wParam) {
+    if (exchanging_ && kind != InputMessage::Kind::MouseMove) return true;  // as the real window drops it
     InputMessage message;
     message.kind = kind;
     message.screen = CentreOnScreen(id);
     message.wParam = wParam;
-    dialog_.PreTranslateMessage(message);
+    return dialog_.PreTranslateMessage(message);
 }
 
-void HeadlessDialog::Click(int id) {
+void HeadlessDialog::Click(int id, std::uintptr_t mouseKeys) {
     if (!Reachable(id)) return;
-    Input(InputMessage::Kind::MouseMove, id);
-    Input(InputMessage::Kind::LeftButtonDown, id);
-    Input(InputMessage::Kind::LeftButtonUp, id);
-    if (State(id).layout.kind == ControlKind::Button) dialog_.OnCommand(id, kButtonClicked);
+    Input(InputMessage::Kind::MouseMove, id, mouseKeys & ~kMouseLeftButton);
+    const bool down = !Input(InputMessage::Kind::LeftButtonDown, id, mouseKeys | kMouseLeftButton);
+    const bool up = !Input(InputMessage::Kind::LeftButtonUp, id, mouseKeys & ~kMouseLeftButton);
+    if (!down || !up) return;
+    // A click gives a button the focus, as the real one takes it on the button down.
+    if (State(id).layout.kind == ControlKind::Button) {
+        focus_ = id;
+        dialog_.OnCommand(id, kButtonClicked);
+    }
     DrainPosted();
 }
 
-void HeadlessDialog::ClickListRow(int id, int row) {
+void HeadlessDialog::ClickListRow(int id, int row, std::uintptr_t mouseKeys) {
     if (!Reachable(id)) return;
+    // The list view selects on the button down and reports the click on the button up.
+    if (Input(InputMessage::Kind::LeftButtonDown, id, mouseKeys | kMouseLeftButton)) return;
     ControlState& list = State(id);
     if (row >= 0 && row < static_cast<int>(list.rows.size())) {
         list.selected = {row};
@@ -143,9 +151,7 @@ void HeadlessDialog::ClickListRow(int id, int row) {
     } else {
         list.selected.clear();  // a click on empty space deselects; the mark stays
     }
-    Input(InputMessage::Kind::LeftButtonDown, id);
-    Input(InputMessage::Kind::LeftButtonUp, id);
-    dialog_.OnNotify(id, kListClick);
+    if (!Input(InputMessage::Kind::LeftButtonUp, id, mouseKeys & ~kMouseLeftButton)) dialog_.OnNotify(id, kListClick);
     DrainPosted();
 }
 
@@ -220,6 +226,12 @@ void HeadlessDialog::SystemMenuCommand(int command) {
 
 void HeadlessDialog::Minimize(bool minimized) { minimized_ = minimized; }
 
+void HeadlessDialog::ChangeDpi(int dpi) {
+    dpi_ = dpi;
+    dialog_.OnDpiChanged();
+    DrainPosted();
+}
+
 void HeadlessDialog::Paint() {
     HeadlessPaint paint(toolkit_, failRendering_, pictures_);
     dialog_.OnPaint(paint);
@@ -234,7 +246,10 @@ void HeadlessDialog::Show(int id, bool shown) { State(id).visible = shown; }
 
 bool HeadlessDialog::IsVisible(int id) const { return State(id).visible; }
 
-void HeadlessDialog::Enable(int id, bool enabled) { State(id).enabled = enabled; }
+void HeadlessDialog::Enable(int id, bool enabled) {
+    State(id).enabled = enabled;
+    if (!enabled && focus_ == id) focus_ = focusRefuge_;
+}
 
 bool HeadlessDialog::IsEnabled(int id) const { return State(id).enabled; }
 
@@ -285,7 +300,8 @@ void HeadlessDialog::Invalidate(int /*id*/) { ++invalidations_; }
 int HeadlessDialog::ControlAt(Point client) const {
     if (!Rect{0, 0, window_.width, window_.height}.Contains(client)) return -1;
     for (int id : order_) {
-        if (controls_.at(id).visible && Bounds(id).Contains(client)) return id;
+        // A label without an id is part of the background.
+        if (controls_.at(id).visible && Bounds(id).Contains(client)) return id == kNoId ? 0 : id;
     }
     return 0;
 }
@@ -300,6 +316,11 @@ void HeadlessDialog::ListInsertColumn(int id, int column, const std::string& hea
     auto& columns = State(id).columns;
     const auto at = std::min<std::size_t>(static_cast<std::size_t>(column), columns.size());
     columns.insert(columns.begin() + static_cast<long>(at), {heading, width});
+}
+
+void HeadlessDialog::ListSetColumnWidth(int id, int column, int width) {
+    auto& columns = State(id).columns;
+    if (column >= 0 && column < static_cast<int>(columns.size())) columns[static_cast<std::size_t>(column)].second = width;
 }
 
 void HeadlessDialog::ListSetFullRowSelect(int id) { State(id).fullRowSelect = true; }

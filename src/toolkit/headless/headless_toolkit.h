@@ -38,10 +38,12 @@ public:
     bool ended() const { return ended_; }
     int result() const { return result_; }
 
-    // The user's actions. Like real input they reach only visible, enabled controls.
-    void Click(int id);
+    // The user's actions. Like real input they reach only visible, enabled controls, and not
+    // when the dialog's pre-translation consumes the button messages. `mouseKeys` are the
+    // buttons and modifier keys the mouse messages carry (MK_SHIFT 4, MK_CONTROL 8...).
+    void Click(int id, std::uintptr_t mouseKeys = 0);
     // A mouse click on a row of a list view; a row outside the list is a click on empty space.
-    void ClickListRow(int id, int row);
+    void ClickListRow(int id, int row, std::uintptr_t mouseKeys = 0);
     // Moves the selection (as the arrow keys do) without a click.
     void MoveListSelection(int id, int row);
     // Scrolls a list view so that `row` is the top visible row.
@@ -60,6 +62,8 @@ public:
     void CloseBox();
     void SystemMenuCommand(int command);
     void Minimize(bool minimized);
+    // The window moves to a monitor of another DPI.
+    void ChangeDpi(int dpi);
     // Runs the paint handler, as after an invalidation.
     void Paint();
 
@@ -87,12 +91,15 @@ public:
     int TextCharset() const override;
     void SetFocus(int id) override;
     int FocusedControl() const override { return focus_; }
+    void SetFocusRefuge(int id) override { focusRefuge_ = id; }
     void LimitText(int id, int characters) override { State(id).limit = characters; }
     void Invalidate(int id) override;
     int ControlAt(Point client) const override;
     Point ScreenToClient(Point screen) const override;
     void PostClick(int id) override;
+    int Dpi() const override { return dpi_; }
     void ListInsertColumn(int id, int column, const std::string& heading, int width) override;
+    void ListSetColumnWidth(int id, int column, int width) override;
     void ListSetFullRowSelect(int id) override;
     int ListInsertItem(int id, int row, const std::string& text) override;
     void ListSetItemText(int id, int row, int column, const std::string& text) override;
@@ -169,7 +176,8 @@ private:
     bool Reachable(int id) const;
     // Runs what was posted meanwhile, as the message loop would.
     void DrainPosted();
-    void Input(InputMessage::Kind kind, int id, std::uintptr_t wParam = 0);
+    // Offers one input message to the pre-translation; true when it was consumed.
+    bool Input(InputMessage::Kind kind, int id, std::uintptr_t wParam = 0);
     Point CentreOnScreen(int id) const;
 
     HeadlessToolkit& toolkit_;
@@ -179,6 +187,8 @@ private:
     Rect window_;
     std::string caption_;
     int focus_ = 0;
+    int focusRefuge_ = 0;
+    int dpi_ = kLayoutDpi;
     bool ended_ = false;
     int result_ = 0;
     bool minimized_ = false;
@@ -216,6 +226,8 @@ public:
     // The character set of the display context's font in the windows made from now on (the
     // system's code page: 0 ANSI by default).
     void SetDisplayCharset(int charset) { displayCharset_ = charset; }
+    // The DPI of the monitor the windows made from now on open on (96 by default).
+    void SetDisplayDpi(int dpi) { displayDpi_ = dpi; }
     const ResourceScript& resources() const { return resources_; }
     // The status text of every exchange run so far, in order.
     const std::vector<std::string>& exchangeStatuses() const { return statuses_; }
@@ -236,6 +248,7 @@ private:
     int answer_ = kIdOk;
     bool runDisabledClicks_ = false;
     int displayCharset_ = 0;
+    int displayDpi_ = kLayoutDpi;
 };
 
 }  // namespace vidudi::toolkit

@@ -144,12 +144,12 @@ public:
     // Gives the dialog the input messages of its own window and its children first.
     bool PreTranslate(const MSG& message);
 
-    bool Exists(int id) const override { return id != 0 && GetDlgItem(hwnd_, id) != nullptr; }
+    bool Exists(int id) const override { return id != 0 && Item(id) != nullptr; }
     void Show(int id, bool shown) override { ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE); }
     // The control's own flag: IsWindowVisible would also ask the dialog, which is hidden
     // until its initialisation has run.
     bool IsVisible(int id) const override { return (GetWindowLongA(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
-    void Enable(int id, bool enabled) override { EnableWindow(Item(id), enabled); }
+    void Enable(int id, bool enabled) override;
     bool IsEnabled(int id) const override { return IsWindowEnabled(Item(id)) != FALSE; }
     void SetText(int id, const std::string& text) override { SetWindowTextA(Item(id), text.c_str()); }
     std::string Text(int id) const override { return WindowText(Item(id)); }
@@ -162,13 +162,18 @@ public:
     int TextCharset() const override;
     void SetFocus(int id) override { ::SetFocus(Item(id)); }
     int FocusedControl() const override;
+    void SetFocusRefuge(int id) override { focusRefuge_ = id; }
     void LimitText(int id, int characters) override;
     void Invalidate(int id) override { InvalidateRect(Item(id), nullptr, TRUE); }
     int ControlAt(Point client) const override;
     Point ScreenToClient(Point screen) const override;
     void PostClick(int id) override { PostMessageA(Item(id), BM_CLICK, 0, 0); }
 
+    int Dpi() const override;
     void ListInsertColumn(int id, int column, const std::string& heading, int width) override;
+    void ListSetColumnWidth(int id, int column, int width) override {
+        Send(Item(id), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+    }
     void ListSetFullRowSelect(int id) override {
         Send(Item(id), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     }
@@ -219,9 +224,12 @@ private:
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR ControlColor(HDC dc, HWND control);
     bool DrawFace(const DRAWITEMSTRUCT& item);
+    // The focus rectangle over a button's face, when it has the focus and the window shows
+    // keyboard cues.
+    void DrawFocus(HWND control, HDC dc, const RECT& area) const;
     // An id missing from the template is the caller's fault, which the headless tests report;
     // here it finds no window and the call does nothing.
-    HWND Item(int id) const { return id == 0 ? hwnd_ : GetDlgItem(hwnd_, id); }
+    HWND Item(int id) const;
     HBRUSH Brush(Color color);
     HBITMAP FaceBitmap(int bitmapResource);
     // Input that would start another command while an exchange runs.
@@ -239,6 +247,8 @@ private:
     std::vector<std::pair<Color, HBRUSH>> brushes_;  // one per colour
     std::map<int, HBITMAP> faceBitmaps_;              // by resource id
     std::map<int, int> faces_;                        // control id -> resource id
+    std::map<int, std::string> imageFiles_;           // control id -> the file last drawn on it
+    int focusRefuge_ = 0;
     int statusControl_ = 0;
     bool exchanging_ = false;
     bool closeRequested_ = false;
@@ -297,8 +307,10 @@ INT_PTR Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_SYSCOMMAND:
         // During an exchange the system's own commands (move, minimise, close) still work;
-        // the program's (the about entry) wait like any other command.
-        if (exchanging_ || !dialog_.OnSysCommand(static_cast<int>(wParam))) return FALSE;
+        // the program's own (the about entry) is dropped, as every other command is then.
+        if (exchanging_ ? (wParam & 0xFFF0) >= SC_SIZE : !dialog_.OnSysCommand(static_cast<int>(wParam))) {
+            return FALSE;
+        }
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
         return TRUE;
     case WM_CTLCOLORSTATIC:
@@ -311,6 +323,14 @@ INT_PTR Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
         return DrawFace(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case WM_DPICHANGED: {
+        // Where Windows suggests, then the program's own layout at the new DPI.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        dialog_.OnDpiChanged();
+        return TRUE;
+    }
     case WM_QUERYDRAGICON:
         // One of the messages whose answer a dialog procedure returns directly.
         return reinterpret_cast<INT_PTR>(icon_);
@@ -333,6 +353,11 @@ bool Win32Window::PreTranslate(const MSG& message) {
     case WM_LBUTTONDOWN: input.kind = InputMessage::Kind::LeftButtonDown; break;
     case WM_LBUTTONUP: input.kind = InputMessage::Kind::LeftButtonUp; break;
     case WM_KEYDOWN: input.kind = InputMessage::Kind::KeyDown; break;
+    case WM_KEYUP: input.kind = InputMessage::Kind::KeyUp; break;
+    case WM_CHAR: input.kind = InputMessage::Kind::Char; break;
+    case WM_SYSKEYDOWN: input.kind = InputMessage::Kind::SysKeyDown; break;
+    case WM_SYSKEYUP: input.kind = InputMessage::Kind::SysKeyUp; break;
+    case WM_SYSCHAR: input.kind = InputMessage::Kind::SysChar; break;
     default: break;
     }
     if (mouse && message.message != WM_MOUSEWHEEL && message.message != WM_MOUSEHWHEEL) {
@@ -343,6 +368,17 @@ bool Win32Window::PreTranslate(const MSG& message) {
         input.screen = {at.x, at.y};
     }
     return dialog_.PreTranslateMessage(input);
+}
+
+HWND Win32Window::Item(int id) const {
+    if (id == 0) return hwnd_;
+    if (id != kNoId) return GetDlgItem(hwnd_, id);
+    // A template's -1 reads back as 0xFFFF or -1, depending on the template's form.
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int childId = GetDlgCtrlID(child);
+        if (childId == kNoId || childId == kAnonymousId) return child;
+    }
+    return nullptr;
 }
 
 Rect Win32Window::Bounds(int id) const {
@@ -384,6 +420,28 @@ void Win32Window::LimitText(int id, int characters) {
     Send(Item(id), EM_LIMITTEXT, static_cast<WPARAM>(characters));
 }
 
+int Win32Window::Dpi() const {
+    // GetDpiForWindow (Windows 10 1607 on) knows the window's monitor; before it, the system's.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && hwnd_) {
+        if (const UINT dpi = getDpiForWindow(hwnd_)) return static_cast<int>(dpi);
+    }
+    const HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : kLayoutDpi;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : kLayoutDpi;
+}
+
+void Win32Window::Enable(int id, bool enabled) {
+    const HWND control = Item(id);
+    // A disabled window loses the focus, and nothing would have it: the keyboard would go dead.
+    const bool hadFocus = !enabled && control && GetFocus() == control;
+    EnableWindow(control, enabled);
+    if (hadFocus && focusRefuge_ && focusRefuge_ != id) ::SetFocus(Item(focusRefuge_));
+}
+
 int Win32Window::FocusedControl() const {
     HWND focus = GetFocus();
     if (!focus || focus == hwnd_ || !IsChild(hwnd_, focus)) return 0;
@@ -402,7 +460,7 @@ int Win32Window::ControlAt(Point client) const {
     if (child == hwnd_) return 0;
     const int id = GetDlgCtrlID(child);
     // Labels without an id are part of the background.
-    return id == -1 || id == kAnonymousId ? 0 : id;
+    return id == kNoId || id == kAnonymousId ? 0 : id;
 }
 
 Point Win32Window::ScreenToClient(Point screen) const {
@@ -510,36 +568,72 @@ int Win32Window::ButtonFace(int id) const {
     return found == faces_.end() ? 0 : found->second;
 }
 
-bool Win32Window::DrawFace(const DRAWITEMSTRUCT& item) {
-    if (item.CtlType != ODT_BUTTON) return false;
-    // A button without a face is drawn by the program itself, from a file, over its area.
-    const int face = ButtonFace(static_cast<int>(item.CtlID));
-    const HBITMAP bitmap = face ? FaceBitmap(face) : nullptr;
-    if (!bitmap) return true;
-    const HDC memory = CreateCompatibleDC(item.hDC);
+namespace {
+
+// Copies a bitmap onto an area from its top-left corner, each pixel of the 96-DPI layout as
+// dpi / 96 pixels.
+void CopyBitmap(HDC dc, const RECT& area, HBITMAP bitmap, int dpi) {
+    const HDC memory = CreateCompatibleDC(dc);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right - item.rcItem.left,
-           item.rcItem.bottom - item.rcItem.top, memory, 0, 0, SRCCOPY);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (dpi == kLayoutDpi) {
+        BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+    } else {
+        // Whole source pixels (colour-on-colour keeps the dithering of halftone away).
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, area.left, area.top, width, height, memory, 0, 0, width * kLayoutDpi / dpi,
+                   height * kLayoutDpi / dpi, SRCCOPY);
+    }
     SelectObject(memory, previous);
     DeleteDC(memory);
+}
+
+HBITMAP LoadBitmapFile(const std::string& path) {
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+}  // namespace
+
+void Win32Window::DrawFocus(HWND control, HDC dc, const RECT& area) const {
+    if (GetFocus() != control || (Send(control, WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0) return;
+    // Inset as a push button's own focus rectangle is.
+    RECT focus = area;
+    const int inset = ScaleToDpi(3, Dpi());
+    InflateRect(&focus, -inset, -inset);
+    DrawFocusRect(dc, &focus);
+}
+
+bool Win32Window::DrawFace(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_BUTTON) return false;
+    const int id = static_cast<int>(item.CtlID);
+    const int face = ButtonFace(id);
+    if (const HBITMAP bitmap = face ? FaceBitmap(face) : nullptr) {
+        CopyBitmap(item.hDC, item.rcItem, bitmap, Dpi());
+    } else if (item.itemAction == ODA_FOCUS) {
+        // A button without a face wears what the program drew on it from a file: a change of
+        // focus draws that again, so that the focus rectangle comes and goes over it.
+        const auto file = imageFiles_.find(id);
+        const HBITMAP image = file == imageFiles_.end() ? nullptr : LoadBitmapFile(file->second);
+        if (!image) return true;
+        CopyBitmap(item.hDC, item.rcItem, image, Dpi());
+        DeleteObject(image);
+    }
+    DrawFocus(item.hwndItem, item.hDC, item.rcItem);
     return true;
 }
 
 bool Win32Window::DrawBitmapFile(int id, const std::string& path) {
     const HWND control = Item(id);
     if (!control) return false;
-    const auto image = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const HBITMAP image = LoadBitmapFile(path);
     if (!image) return false;
+    imageFiles_[id] = path;
     RECT client;
     GetClientRect(control, &client);
     const HDC dc = GetDC(control);
-    const HDC memory = CreateCompatibleDC(dc);
-    const HGDIOBJ previous = SelectObject(memory, image);
-    BitBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, memory, 0, 0,
-           SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    CopyBitmap(dc, client, image, Dpi());
+    DrawFocus(control, dc, client);
     ReleaseDC(control, dc);
     DeleteObject(image);
     // The button's own pending paint would draw its empty face over the picture.

@@ -4,8 +4,11 @@
 // list-rows ID (tab-separated columns), control ID (text=...), click ID, click-row ID ROW,
 // select ID INDEX, ip ID A.B.C.D, syscommand N, close (the close box; prints closed_ms=N, the
 // time on the driver's own clock until the window was gone), messagebox (caption=... text=...),
-// answer-messagebox (OK), wait-idle (status line 1050 empty), rects (every control with an id:
-// ID LEFT TOP WIDTH HEIGHT in the client area, one a line), and watch: waits for
+// answer-messagebox (OK), wait-idle (status line 1050 empty), rects (every control: ID LEFT TOP
+// WIDTH HEIGHT in client coordinates, the label without an id as 65535, then "client WIDTH
+// HEIGHT" and "columns ID W..." of each list view), screen-rect ID (LEFT TOP WIDTH HEIGHT on the
+// screen), focus (the id of the control with the keyboard focus), key VK (a key pressed and
+// released in the control with the focus), and watch: waits for
 // an exchange to begin, then probes the window with WM_NULL every 50 ms until the status line is
 // empty again, printing status=TEXT at each change and probes=N slowest=MS; it fails as soon as
 // a probe or a read of the line takes over 250 ms. Input commands return once the program has
@@ -294,6 +297,43 @@ void click_row(int id, int row) {
   click_at(list, (std::max(r.left, client.left) + std::min(r.right, client.right)) / 2, y);
 }
 
+// The id a control reports: a template's -1 reads back as 0xFFFF or -1.
+int id_of(HWND window) {
+  const int id = GetDlgCtrlID(window);
+  return id == -1 ? 0xFFFF : id;
+}
+
+void rects() {
+  HWND main = app_window();
+  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    std::printf("%d %ld %ld %ld %ld\n", id_of(child), r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
+  RECT client{};
+  GetClientRect(main, &client);
+  std::printf("client %ld %ld\n", client.right, client.bottom);
+  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (class_of(child) != WC_LISTVIEWA) continue;
+    auto header = reinterpret_cast<HWND>(send(child, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(send(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::string line = "columns " + std::to_string(id_of(child));
+    for (int c = 0; c < columns; ++c) line += " " + std::to_string(send(child, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+    print_line(line);
+  }
+}
+
+// The control with the keyboard focus in the program's window thread.
+HWND focused() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(app_window(), nullptr), &info) || !info.hwndFocus) {
+    throw Failure{1, "nothing has the keyboard focus"};
+  }
+  return info.hwndFocus;
+}
+
 void watch() {
   HWND line = control(kStatusLineId);
   double slowest = 0.0;
@@ -389,18 +429,27 @@ int run(const std::vector<std::string>& w) {
       throw Failure{1, "the box is still open"};
     }
     if (!g_no_wait) wait_idle();
+  } else if (command == "rects" && want(0)) {
+    rects();
+  } else if (command == "screen-rect" && want(1)) {
+    HWND window = number(w[1]) == 0xFFFF ? nullptr : control(number(w[1]));
+    for (HWND child = GetWindow(app_window(), GW_CHILD); !window && child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (id_of(child) == 0xFFFF) window = child;
+    }
+    if (!window) throw Failure{1, "no control " + w[1]};
+    RECT r{};
+    GetWindowRect(window, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  } else if (command == "focus" && want(0)) {
+    std::printf("%d\n", id_of(focused()));
+  } else if (command == "key" && want(1)) {
+    HWND target = focused();
+    const auto key = static_cast<WPARAM>(number(w[1]));
+    post(target, WM_KEYDOWN, key, 1);
+    post(target, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+    settle(2);
   } else if (command == "wait-idle" && want(0)) {
     wait_idle();
-  } else if (command == "rects" && want(0)) {
-    const HWND window = app_window();
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      const int id = GetDlgCtrlID(child);
-      if (id == kMessageBoxTextId || id <= 0) continue;  // labels without an id
-      RECT r{};
-      GetWindowRect(child, &r);
-      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-      std::printf("%d %ld %ld %ld %ld\n", id, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    }
   } else if (command == "watch" && want(0)) {
     watch();
   } else {
