@@ -1,7 +1,9 @@
 #include "cli_session.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "password_prompt.h"
 #include "protocol/discovery.h"
@@ -59,6 +61,27 @@ int ChooseDevice(const std::string& which, const DeviceEntry** chosen) {
     return kExitOk;
 }
 
+namespace {
+
+// The password of the run once it has been asked for (or read from the environment), so that
+// a command that logs in to many adapters asks once.
+std::optional<std::string> g_password;
+bool g_passwordRead = false;
+
+std::optional<std::string> AdministratorPassword(const DeviceEntry& device) {
+    if (!g_passwordRead) {
+        if (const char* environment = std::getenv(kPasswordVariable)) {
+            g_password = environment;
+        } else {
+            g_password = ReadPassword("Administrator password for " + Describe(device) + ": ");
+        }
+        g_passwordRead = true;
+    }
+    return g_password;
+}
+
+}  // namespace
+
 int LoginAsAdministrator(const DeviceEntry& device) {
     CopyText(g_szLoginUser, "admin");
     CopyText(g_szLoginPassword, "");
@@ -66,12 +89,14 @@ int LoginAsAdministrator(const DeviceEntry& device) {
 
     // Like the login dialog: the user name stays "admin", the password holds 16 characters,
     // and without an answer the second attempt goes out with the empty password.
-    const auto password = ReadPassword("Administrator password for " + Describe(device) + ": ");
+    const auto password = AdministratorPassword(device);
     if (password && password->size() > sizeof g_szLoginPassword - 1) {
         return Fail(kExitBadInput, "the administrator password has at most 16 characters");
     }
     CopyText(g_szLoginPassword, password ? password->c_str() : "");
-    if (VerifyAdminPassword()) return kExitOk;
+    const bool accepted = VerifyAdminPassword() != 0;
+    CopyText(g_szLoginPassword, "");
+    if (accepted) return kExitOk;
     return Fail(kExitFailed, "Wrong administrator password input!");
 }
 

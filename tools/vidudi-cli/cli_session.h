@@ -39,8 +39,11 @@ private:
 // adapter has it. Returns kExitOk with *chosen set, or the status to end with (message printed).
 int ChooseDevice(const std::string& which, const DeviceEntry** chosen);
 
-// "admin" with an empty password first; only when the adapter refuses is a password read, and
-// tried once. Returns kExitOk when logged in, else the status to end with (message printed).
+// The environment variable that holds the administrator password for scripts.
+constexpr char kPasswordVariable[] = "VIDUDI_PASSWORD";
+
+// "admin" with an empty password first; only when the adapter refuses is a password taken
+// (VIDUDI_PASSWORD, else read once a run), and tried once. Returns kExitOk when logged in, else the status to end with (message printed).
 int LoginAsAdministrator(const DeviceEntry& device);
 
 // "NAME (ADDRESS)" for messages.

@@ -293,8 +293,9 @@ const char kDeviceArgument[] =
 
 const char kLoginNote[] =
     "The adapter is asked to accept the administrator \"admin\" with an empty password; when it\n"
-    "refuses, the password is read from the terminal (not echoed) or, when standard input is not\n"
-    "a terminal, as one line from it.\n";
+    "refuses, the password is taken from the environment variable VIDUDI_PASSWORD, or read from\n"
+    "the terminal (not echoed) or, when standard input is not a terminal, as one line from it.\n"
+    "The environment is safer than a file; a password on the command line is not accepted.\n";
 
 }  // namespace
 

@@ -21,6 +21,7 @@ std::string Overview() {
     std::string text =
         "Usage: " VIDUDI_CLI_PROGRAM " [--verbose] <command> [arguments] [--json]\n"
         "       " VIDUDI_CLI_PROGRAM " <command> --help\n"
+        "       " VIDUDI_CLI_PROGRAM " --version\n"
         "\n"
         "Finds the Norvane network-storage adapters on every LAN of this computer, and reads and\n"
         "changes their settings.\n"
@@ -33,6 +34,12 @@ std::string Overview() {
         "\nOptions:\n"
         "  --json          machine-readable output\n"
         "  --verbose       trace the adapters' answers on standard error\n"
+        "  --version       print the version and end\n"
+        "\nEnvironment:\n"
+        "  VIDUDI_PASSWORD the administrator password, for an adapter that refuses \"admin\" with an\n"
+        "                  empty one. Safer than a file, which others may read or which stays\n"
+        "                  behind; a password on the command line is not accepted (every user of\n"
+        "                  the computer can see a command line).\n"
         "\nExit status:\n"
         "  0  done (list: the search ran, whether or not adapters answered)\n"
         "  1  the adapter refused the login or the change, or did not answer\n"
@@ -59,6 +66,10 @@ int main(int argc, char** argv) {
     }
     const std::string name = arguments.front();
     arguments.erase(arguments.begin());
+    if (name == "--version" || name == "version") {
+        std::fputs(VIDUDI_CLI_PROGRAM " " VIDUDI_VERSION "\n", stdout);
+        return kExitOk;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(Overview().c_str(), stdout);
         return kExitOk;
