@@ -23,14 +23,23 @@ struct Heard {
     std::unordered_set<std::uint32_t> addresses;
 };
 
+// Whether the datagram is a device's announcement that this search takes, judged for the trace.
 bool IsAnnouncement(const DiscoveryFilter& filter, const Datagram& datagram) {
     const std::uint8_t op = datagram.At(kOp);
-    if (op != kOpDiscoveryReply && op != kOpDiscoveryReplyExtended) return false;
-    if (!IsReplyForUs(datagram)) return false;
-    // Too short to hold its fixed fields: not an announcement, and no shadow over a later one.
-    if (!datagram.Has(op == kOpDiscoveryReply ? kHostNameLength : kExtendedHostNameLength, 4)) return false;
-    return op == kOpDiscoveryReply ||
-           PassesFilter(filter, datagram.At(kTypeCode1), datagram.At(kTypeCode2));
+    DatagramFate fate = DatagramFate::Accepted;
+    if (op != kOpDiscoveryReply && op != kOpDiscoveryReplyExtended) {
+        fate = DatagramFate::OtherOp;
+    } else if (!IsReplyForUs(datagram)) {
+        fate = DatagramFate::OtherInstance;
+    } else if (!datagram.Has(op == kOpDiscoveryReply ? kHostNameLength : kExtendedHostNameLength, 4)) {
+        // Too short to hold its fixed fields: not an announcement, and no shadow over a later one.
+        fate = DatagramFate::Malformed;
+    } else if (op == kOpDiscoveryReplyExtended &&
+               !PassesFilter(filter, datagram.At(kTypeCode1), datagram.At(kTypeCode2))) {
+        fate = DatagramFate::NotStorage;
+    }
+    JudgeDatagram(fate);
+    return fate == DatagramFate::Accepted;
 }
 
 std::uint32_t AddressBytes(const Datagram& datagram) {
@@ -94,6 +103,8 @@ void SearchDevices(const DiscoveryFilter& filter) {
         if (on.addresses.insert(AddressBytes(datagram)).second) {
             const std::size_t kept = std::min(datagram.length, kUsefulReplyBytes);
             on.replies.emplace_back(datagram.bytes, datagram.bytes + kept);
+        } else {
+            JudgeDatagram(DatagramFate::Repeated);
         }
         return false;  // the window always runs to its end
     };

@@ -45,6 +45,10 @@ public:
     // longer than capacity is a failed read (it is discarded, never cut).
     virtual int Receive(int i, std::uint8_t* buffer, std::size_t capacity) = 0;
 
+    // The sender of the datagram that the last Receive on i returned, as dotted text ("" when
+    // the backend does not know it). Only for traces: the protocol never looks at it.
+    virtual std::string SenderOfLastRead(int /*i*/) { return {}; }
+
     // A monotonic clock, and a pause.
     virtual std::int64_t NowMicros() = 0;
     virtual void Sleep(int milliseconds) = 0;

@@ -6,9 +6,14 @@
 #   VIDUDI_EXPECTED_VERSION: the project's version, as --version must print it
 source "$(dirname "$0")/lan_lib.sh"
 lan_init_program "$@"
+esc=$'\e' cr=$'\r' del=$'\x7f'
 lan_ini "$WORK/s1.ini" \
     "name=NAS-Open;address=10.77.1.10;identity=00:0e:a1:00:00:0a;gateway=10.77.1.1;shares=public" \
-    "name=NAS-Locked;address=10.77.1.11;identity=00:0e:a1:00:00:0b;admin-password=s3cret;workgroup=OFFICE"
+    "name=NAS-Locked;address=10.77.1.11;identity=00:0e:a1:00:00:0b;admin-password=s3cret;workgroup=OFFICE" \
+    "name=Evil${esc}[2J${cr}X;address=10.77.1.12;shares=a${esc}[31m:b${cr}c;workgroup=W${del}G" \
+    "name=NAS-Foreign;address=10.77.1.13;foreign-tag=yes" \
+    "name=Printer;address=10.77.1.14;reply-form=7;type-codes=6 7" \
+    "name=NAS-Chatty;address=10.77.1.15;flood-other-ops=1"
 lan_lan 1
 program=vidudi${LAN_WINE_PREFIX:+-cli}
 # run STATUS ARGS...: the program in the client namespace, stdin empty, expecting STATUS
@@ -43,4 +48,50 @@ requests "$m" <<'TXT'
 3/4 len=41 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaas3cret'
 3/4 len=35 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa'
 TXT
+
+# Text from the adapters: control characters and DEL shown as \xHH, JSON as it was.
+run 0 list
+grep -qF 'Evil\x1B[2J\x0DX  10.77.1.12' "$WORK/out" || lan_fail "list: $(cat -A "$WORK/out")"
+run 0 show 10.77.1.12
+grep -qF 'Name:          Evil\x1B[2J\x0DX' "$WORK/out" && grep -qF 'Work group:    W\x7FG' "$WORK/out" &&
+    grep -qF '  a\x1B[31m' "$WORK/out" && grep -qF '  b\x0Dc' "$WORK/out" || lan_fail "show: $(cat -A "$WORK/out")"
+run 0 shares 10.77.1.12
+[ "$(cat "$WORK/out")" = 'a\x1B[31m'$'\n''b\x0Dc' ] || lan_fail "shares: $(cat -A "$WORK/out")"
+LC_ALL=C grep -q $'[\x01-\x08\x0b-\x1f\x7f]' "$WORK/out" && lan_fail "a control character reached the terminal"
+run 0 shares 10.77.1.12 --json
+grep -qF '{"address":"10.77.1.12","shares":["a\u001b[31m","b\rc"]}' "$WORK/out" || lan_fail "shares --json: $(cat "$WORK/out")"
+
+# --verbose: every datagram the search read, one line each, with what was done with it.
+m=$(wc -l <"$WORK/s1.log")
+run 0 --verbose list
+sent=$(tail -n +"$((m + 1))" "$WORK/s1.log" | grep -c ' send ')
+[ "$(grep -c '^read on 10.77.1.2: ' "$WORK/out.err")" = "$sent" ] ||
+    lan_fail "the emulator sent $sent datagrams, the trace shows: $(cat "$WORK/out.err")"
+sed -n 's/^read on 10.77.1.2: op \([0-9]*\) from \([0-9.]*\), [0-9]* bytes: /\1 \2 /p' "$WORK/out.err" | LC_ALL=C sort | uniq -c |
+    sed 's/^ *//' >"$WORK/trace.txt"
+lan_expect_same "the trace of list" - "$WORK/trace.txt" <<'TXT'
+1 2 10.77.1.10 accepted
+1 2 10.77.1.10 skipped (that device has answered already)
+1 2 10.77.1.11 accepted
+1 2 10.77.1.11 skipped (that device has answered already)
+1 2 10.77.1.12 accepted
+1 2 10.77.1.12 skipped (that device has answered already)
+2 2 10.77.1.13 skipped (another instance's tag)
+1 2 10.77.1.15 accepted
+1 2 10.77.1.15 skipped (that device has answered already)
+2 7 10.77.1.14 skipped (type codes 6 7: not a storage adapter)
+2 8 10.77.1.15 skipped (not the kind of reply awaited)
+TXT
+run 0 --verbose workgroup 10.77.1.12
+grep -q '^read on 10.77.1.2: op 4 from 10.77.1.12, [0-9]* bytes: accepted$' "$WORK/out.err" &&
+    grep -qxF 'workgroup=W\x7FG' "$WORK/out.err" || lan_fail "the trace of workgroup: $(cat -A "$WORK/out.err")"
+
+# Ended at the password prompt, the terminal gets its echo back (natively: Wine has no pty).
+if [ -z "$LAN_WINE_PREFIX" ]; then
+    for how in ctrl-c:130 term:143 hup:129; do
+        vlan_client_exec python3 "$LAN_TESTS_DIR/pty_prompt.py" "${how%:*}" "$VIDUDI" verify NAS-Locked \
+            >"$WORK/pty.txt" 2>&1 || lan_fail "pty_prompt.py: $(cat "$WORK/pty.txt")"
+        [ "$(cat "$WORK/pty.txt")" = "status=${how#*:} echo=on" ] || lan_fail "${how%:*} at the prompt: $(cat "$WORK/pty.txt")"
+    done
+fi
 lan_pass

@@ -34,6 +34,26 @@ TEST(CliOutputTest, TableIsAlignedUnderItsHeader) {
     g_nLocalAddressCount = 0;
 }
 
+// Control characters from the network are shown, not obeyed: a name cannot start a new row,
+// return to the line's start or send an escape sequence, and the columns stay aligned.
+TEST(CliOutputTest, ControlCharactersAreShownAsEscapes) {
+    EXPECT_EQ(cli::TerminalText("A\x1B[2J\rB\nC\tD\x7F\x01\x1F E\xC3\xB6\x80"),
+              "A\\x1B[2J\\x0DB\\x0AC\\x09D\\x7F\\x01\\x1F E\xC3\xB6\x80");
+    FreeDeviceList();
+    std::memset(LocalAddressTable, 0, sizeof LocalAddressTable);
+    CopyText(LocalAddressTable[0], "10.77.1.2");
+    g_nLocalAddressCount = 1;
+    const std::uint8_t id[10] = {};
+    AppendDeviceEntry("NAS\n10.0.0.9", "10.77.1.10", "255.255.255.0\x1B", "", id, "0", 0);
+    AppendDeviceEntry("NAS-2", "10.77.1.11", "255.255.255.0", "", id, "0", 0);
+    EXPECT_EQ(cli::FormatDeviceTable(),
+              "NAME             ADDRESS     NETMASK            GATEWAY  DHCP  LOCAL ADDRESS\n"
+              "NAS\\x0A10.0.0.9  10.77.1.10  255.255.255.0\\x1B           no    10.77.1.2\n"
+              "NAS-2            10.77.1.11  255.255.255.0               no    10.77.1.2\n");
+    FreeDeviceList();
+    g_nLocalAddressCount = 0;
+}
+
 TEST(CliOutputTest, DeviceBytesAlwaysGiveValidJson) {
     auto line = [](const char* text) { return cli::JsonLine(cli::Json(text)); };
     EXPECT_EQ(line("Fot\xC3\xB3 \"\\"), "\"Fot\xC3\xB3 \\\"\\\\\"\n");

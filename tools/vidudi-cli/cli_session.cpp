@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "device_table_output.h"
 #include "password_prompt.h"
 #include "protocol/discovery.h"
 #include "protocol/network.h"
@@ -20,7 +21,7 @@ int Fail(int status, const std::string& text) {
 }
 
 std::string Describe(const DeviceEntry& device) {
-    return std::string(device.name) + " (" + device.address + ")";
+    return TerminalText(device.name) + " (" + device.address + ")";
 }
 
 NetworkSession::NetworkSession() : transport_(MakeSystemTransport()) { UseTransport(transport_.get()); }

@@ -94,7 +94,7 @@ int Begin(const char* name, const Arguments& arguments, std::size_t expected, Ad
 // After a change: search until the adapter is listed again under `name` at g_szTargetIP.
 int ReportReturn(const Parsed& parsed, const std::string& name, const char* success) {
     if (!WaitUntilListed(name.c_str(), g_szTargetIP, kMaxReturnPasses)) {
-        return Fail(kExitFailed, "the adapter confirmed the change but is not listed as '" + name +
+        return Fail(kExitFailed, "the adapter confirmed the change but is not listed as '" + TerminalText(name) +
                                      "' at " + g_szTargetIP + " after " +
                                      std::to_string(kMaxReturnPasses) + " searches");
     }
@@ -124,7 +124,7 @@ int RunWorkGroup(const Arguments& arguments) {
     CopyText(g_szWorkGroup, "");
     if (!GetWorkGroup()) return Fail(kExitFailed, Describe(*c.device) + " did not answer");
     Print(c.parsed.json ? JsonLine({{"address", c.device->address}, {"workGroup", g_szWorkGroup}})
-                      : std::string(g_szWorkGroup) + "\n");
+                      : TerminalText(g_szWorkGroup) + "\n");
     return kExitOk;
 }
 
@@ -135,7 +135,7 @@ int RunShares(const Arguments& arguments) {
     if (c.parsed.json) {
         Print(JsonLine({{"address", c.device->address}, {"shares", ShareNames()}}));
     } else {
-        for (const std::string& name : ShareNames()) Print(name + "\n");
+        for (const std::string& name : ShareNames()) Print(TerminalText(name) + "\n");
     }
     return kExitOk;
 }
@@ -154,15 +154,15 @@ int RunShow(const Arguments& arguments) {
         Print(JsonLine(shown));
         return kExitOk;
     }
-    std::string out = std::string("Name:          ") + c.device->name + "\n" +
+    std::string out = "Name:          " + TerminalText(c.device->name) + "\n" +
                       "Address:       " + c.device->address + "\n" +
-                      "Netmask:       " + c.device->netmask + "\n" +
-                      "Gateway:       " + c.device->gateway + "\n" +
+                      "Netmask:       " + TerminalText(c.device->netmask) + "\n" +
+                      "Gateway:       " + TerminalText(c.device->gateway) + "\n" +
                       "DHCP:          " + (c.device->dhcp[0] == '1' ? "yes" : "no") + "\n" +
                       "Local address: " + LocalAddressOf(*c.device) + "\n" +
-                      "Work group:    " + g_szWorkGroup + "\n" +
+                      "Work group:    " + TerminalText(g_szWorkGroup) + "\n" +
                       "Shares:";
-    for (const std::string& name : ShareNames()) out += "\n  " + name;
+    for (const std::string& name : ShareNames()) out += "\n  " + TerminalText(name);
     Print(out + "\n");
     return kExitOk;
 }
@@ -283,7 +283,7 @@ int RunOpen(const Arguments& arguments) {
         return Fail(kExitFailed, "the browser could not be started for " + url);
     }
     Print(c.parsed.json ? JsonLine({{"address", c.device->address}, {"url", url}})
-                      : "Opened " + url + " (" + c.device->name + ").\n");
+                      : "Opened " + url + " (" + TerminalText(c.device->name) + ").\n");
     return kExitOk;
 }
 

@@ -48,6 +48,22 @@ const char* LocalAddressOf(const DeviceEntry& entry) {
     return entry.iface >= 0 && entry.iface < g_nLocalAddressCount ? LocalAddressTable[entry.iface] : "";
 }
 
+std::string TerminalText(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 std::string JsonLine(const Json& value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
@@ -56,8 +72,8 @@ std::string FormatDeviceTable() {
     using Row = std::array<std::string, 6>;
     std::vector<Row> rows{{"NAME", "ADDRESS", "NETMASK", "GATEWAY", "DHCP", "LOCAL ADDRESS"}};
     for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
-        rows.push_back({entry->name, entry->address, entry->netmask, entry->gateway,
-                        DhcpText(*entry), LocalAddressOf(*entry)});
+        rows.push_back({TerminalText(entry->name), entry->address, TerminalText(entry->netmask),
+                        TerminalText(entry->gateway), DhcpText(*entry), LocalAddressOf(*entry)});
     }
     std::array<std::size_t, 6> widths{};
     for (const Row& row : rows) {

@@ -17,6 +17,9 @@ Json DeviceJson(const DeviceEntry& entry);
 // One line of JSON. Adapters send names in any bytes: text that is not valid UTF-8 is written
 // with U+FFFD in place of the bad bytes, never dropped.
 std::string JsonLine(const Json& value);
+// Text from the network as a terminal may show it: every control character and DEL becomes
+// \xHH, so that a name cannot move the cursor, forge a row or drive the terminal.
+std::string TerminalText(const std::string& text);
 std::string FormatDeviceTable();
 std::string FormatDeviceJson();
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "cli_session.h"
+#include "datagram_trace.h"
+#include "device_table_output.h"
 #include "commands.h"
 #include "protocol/requests.h"
 #ifdef _WIN32
@@ -33,7 +35,8 @@ std::string Overview() {
     text +=
         "\nOptions:\n"
         "  --json          machine-readable output\n"
-        "  --verbose       trace the adapters' answers on standard error\n"
+        "  --verbose       trace every datagram read on standard error: local address, op, sender,\n"
+        "                  length, and whether it was accepted or why it was skipped\n"
         "  --version       print the version and end\n"
         "\nEnvironment:\n"
         "  VIDUDI_PASSWORD the administrator password, for an adapter that refuses \"admin\" with an\n"
@@ -49,7 +52,13 @@ std::string Overview() {
     return text;
 }
 
-void TraceToStandardError(const char* line) { std::fputs(line, stderr); }
+// Trace lines end in a line feed of their own; what the adapter sent is made visible.
+void TraceToStandardError(const char* line) {
+    std::string text = line;
+    const bool ended = !text.empty() && text.back() == '\n';
+    if (ended) text.pop_back();
+    std::fputs((TerminalText(text) + (ended ? "\n" : "")).c_str(), stderr);
+}
 
 }  // namespace
 
@@ -74,7 +83,10 @@ int main(int argc, char** argv) {
         std::fputs(Overview().c_str(), stdout);
         return kExitOk;
     }
-    if (verbose) vidudi::SetTraceSink(TraceToStandardError);
+    if (verbose) {
+        vidudi::SetTraceSink(TraceToStandardError);
+        TraceEveryDatagram();
+    }
 #ifdef _WIN32
     vidudi::platform::UseServices(vidudi::platform::Win32Services());
 #else

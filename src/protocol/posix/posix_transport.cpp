@@ -142,7 +142,14 @@ public:
                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (length < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? kNothingQueued : kReadFailed;
         if (static_cast<std::size_t>(length) > capacity) return kReadFailed;
+        lastSender_[i] = from.sin_addr;
         return static_cast<int>(length);
+    }
+
+    std::string SenderOfLastRead(int i) override {
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &lastSender_[i], text, sizeof text);
+        return text;
     }
 
     std::int64_t NowMicros() override {
@@ -167,6 +174,7 @@ private:
     int send_[kMaxLocalAddresses];
     int receive_[kMaxLocalAddresses];
     in_addr sendFrom_[kMaxLocalAddresses]{};
+    in_addr lastSender_[kMaxLocalAddresses]{};
 };
 
 }  // namespace

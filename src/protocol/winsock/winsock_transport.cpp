@@ -230,10 +230,21 @@ int WinsockTransport::Receive(int i, std::uint8_t* buffer, std::size_t capacity)
     int senderLength = sizeof sender;
     const int received = recvfrom(AsSocket(receiveSockets_[i]), reinterpret_cast<char*>(buffer),
                                   room, 0, reinterpret_cast<sockaddr*>(&sender), &senderLength);
-    if (received != SOCKET_ERROR) return received;
+    if (received != SOCKET_ERROR) {
+        lastSenders_[i] = sender.sin_addr.s_addr;
+        return received;
+    }
     // WSAEMSGSIZE: a datagram too long for the buffer, whose head Windows has kept and whose
     // rest it has dropped. A cut datagram is never taken for a whole one.
     return WSAGetLastError() == WSAEWOULDBLOCK ? kNothingQueued : kReadFailed;
+}
+
+std::string WinsockTransport::SenderOfLastRead(int i) {
+    if (!IsSlot(i)) return {};
+    in_addr address{};
+    address.s_addr = lastSenders_[i];
+    const char* text = inet_ntoa(address);
+    return text ? text : "";
 }
 
 std::int64_t WinsockTransport::NowMicros() {
