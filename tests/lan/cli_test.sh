@@ -13,14 +13,16 @@ lan_ini "$WORK/s1.ini" \
     "name=Evil${esc}[2J${cr}X;address=10.77.1.12;shares=a${esc}[31m:b${cr}c;workgroup=W${del}G" \
     "name=NAS-Foreign;address=10.77.1.13;foreign-tag=yes" \
     "name=Printer;address=10.77.1.14;reply-form=7;type-codes=6 7" \
-    "name=NAS-Chatty;address=10.77.1.15;flood-other-ops=1"
+    "name=NAS-Chatty;address=10.77.1.15;flood-other-ops=1" \
+    "name=Stor\"age, 2;address=10.77.1.16;gateway=10.77.1.1;dhcp=yes"
 lan_lan 1
 program=vidudi${LAN_WINE_PREFIX:+-cli}
 # run STATUS ARGS...: the program in the client namespace, stdin empty, expecting STATUS
 run() {
     local expected=$1 status=0; shift
-    "${RUN[@]}" "$@" </dev/null >"$WORK/out" 2>"$WORK/out.err" || status=$?
-    sed -i 's/\r$//' "$WORK/out" "$WORK/out.err"
+    "${RUN[@]}" "$@" </dev/null >"$WORK/out.raw" 2>"$WORK/out.err" || status=$?
+    sed 's/\r$//' "$WORK/out.raw" >"$WORK/out"
+    sed -i 's/\r$//' "$WORK/out.err"
     [ "$status" = "$expected" ] || lan_fail "$program $* ended with $status, expected $expected: $(cat "$WORK/out.err")"
 }
 requests() {  # the queries and settings received since line FROM, against stdin
@@ -61,6 +63,25 @@ LC_ALL=C grep -q $'[\x01-\x08\x0b-\x1f\x7f]' "$WORK/out" && lan_fail "a control 
 run 0 shares 10.77.1.12 --json
 grep -qF '{"address":"10.77.1.12","shares":["a\u001b[31m","b\rc"]}' "$WORK/out" || lan_fail "shares --json: $(cat "$WORK/out")"
 
+# list --csv: RFC 4180 as Python's csv module reads it, names with a CR, a comma and a quote.
+run 0 list --csv
+python3 - "$WORK/out.raw" >"$WORK/got.txt" <<'PY' || lan_fail "list --csv is not RFC 4180"
+import csv, io, sys
+data = open(sys.argv[1], "rb").read()
+assert data.endswith(b"\r\n") and data.count(b"\r\n") == 6, data  # the header and 5 records
+rows = list(csv.reader(io.StringIO(data.decode("utf-8"), newline="")))
+for row in rows:
+    print("|".join(row).replace("\r", "<CR>").replace("\x1b", "<ESC>"))
+PY
+lan_expect_same "list --csv" - "$WORK/got.txt" <<'TXT'
+name|address|netmask|gateway|dhcp|local_address
+NAS-Open|10.77.1.10|255.255.255.0|10.77.1.1|no|10.77.1.2
+NAS-Locked|10.77.1.11|255.255.255.0||no|10.77.1.2
+Evil<ESC>[2J<CR>X|10.77.1.12|255.255.255.0||no|10.77.1.2
+NAS-Chatty|10.77.1.15|255.255.255.0||no|10.77.1.2
+Stor"age, 2|10.77.1.16|255.255.255.0|10.77.1.1|yes|10.77.1.2
+TXT
+
 # --verbose: every datagram the search read, one line each, with what was done with it.
 m=$(wc -l <"$WORK/s1.log")
 run 0 --verbose list
@@ -79,6 +100,8 @@ lan_expect_same "the trace of list" - "$WORK/trace.txt" <<'TXT'
 2 2 10.77.1.13 skipped (another instance's tag)
 1 2 10.77.1.15 accepted
 1 2 10.77.1.15 skipped (that device has answered already)
+1 2 10.77.1.16 accepted
+1 2 10.77.1.16 skipped (that device has answered already)
 2 7 10.77.1.14 skipped (type codes 6 7: not a storage adapter)
 2 8 10.77.1.15 skipped (not the kind of reply awaited)
 TXT

@@ -24,7 +24,58 @@ std::string Describe(const DeviceEntry& device) {
     return TerminalText(device.name) + " (" + device.address + ")";
 }
 
-NetworkSession::NetworkSession() : transport_(MakeSystemTransport()) { UseTransport(transport_.get()); }
+namespace {
+
+std::string g_interface;
+
+// The system's network seen through one of its local addresses: a search and every request
+// then go out of that address alone, and only its replies are read.
+class OneAddressTransport : public Transport {
+public:
+    OneAddressTransport(std::unique_ptr<Transport> system, std::string address)
+        : system_(std::move(system)), address_(std::move(address)) {}
+
+    std::vector<std::string> ListLocalAddresses() override {
+        std::vector<std::string> kept;
+        for (const std::string& address : system_->ListLocalAddresses()) {
+            if (address == address_) kept.push_back(address);
+        }
+        return kept;
+    }
+    std::vector<std::string> AllAddresses() { return system_->ListLocalAddresses(); }
+
+    bool Startup() override { return system_->Startup(); }
+    void Cleanup() override { system_->Cleanup(); }
+    void FillRandom(std::uint8_t* out, std::size_t count) override { system_->FillRandom(out, count); }
+    void OpenSendSocket(int i, const char* local) override { system_->OpenSendSocket(i, local); }
+    void OpenReceiveSocket(int i, const char* local) override { system_->OpenReceiveSocket(i, local); }
+    void CloseSockets(int i) override { system_->CloseSockets(i); }
+    void Send(int i, const std::uint8_t* data, std::size_t length) override { system_->Send(i, data, length); }
+    AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) override {
+        return system_->Poll(addresses, timeoutMicros);
+    }
+    int Receive(int i, std::uint8_t* buffer, std::size_t capacity) override {
+        return system_->Receive(i, buffer, capacity);
+    }
+    std::string SenderOfLastRead(int i) override { return system_->SenderOfLastRead(i); }
+    std::int64_t NowMicros() override { return system_->NowMicros(); }
+    void Sleep(int milliseconds) override { system_->Sleep(milliseconds); }
+
+private:
+    std::unique_ptr<Transport> system_;
+    std::string address_;
+};
+
+std::unique_ptr<Transport> MakeTransport() {
+    if (g_interface.empty()) return MakeSystemTransport();
+    return std::make_unique<OneAddressTransport>(MakeSystemTransport(), g_interface);
+}
+
+}  // namespace
+
+void LimitToInterface(const std::string& address) { g_interface = address; }
+
+NetworkSession::NetworkSession() : transport_(MakeTransport()) { UseTransport(transport_.get()); }
 
 NetworkSession::~NetworkSession() {
     FreeDeviceList();
@@ -33,7 +84,16 @@ NetworkSession::~NetworkSession() {
     UseTransport(nullptr);
 }
 
-bool NetworkSession::Start() { return StartNetwork(); }
+int NetworkSession::Start() {
+    if (!StartNetwork()) return Fail(kExitNetwork, "the network layer could not be started");
+    if (g_interface.empty() || g_nLocalAddressCount > 0) return kExitOk;
+    std::string addresses;
+    for (const std::string& address : static_cast<OneAddressTransport&>(*transport_).AllAddresses()) {
+        addresses += (addresses.empty() ? "" : ", ") + address;
+    }
+    return Fail(kExitBadInput, g_interface + " is not an address of this computer (its addresses: " +
+                                   (addresses.empty() ? "none" : addresses) + ")");
+}
 
 int ChooseDevice(const std::string& which, const DeviceEntry** chosen) {
     SearchDevices(kDeviceFilter);

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "address_argument.h"
 #include "cli_session.h"
@@ -26,6 +30,7 @@ namespace {
 struct Parsed {
     Arguments positional;
     bool json = false;
+    bool csv = false;  // list only
     bool help = false;
 };
 
@@ -34,6 +39,8 @@ int ParseArguments(const Arguments& arguments, const Command& command, std::size
     for (const std::string& argument : arguments) {
         if (argument == "--json") {
             parsed.json = true;
+        } else if (argument == "--csv" && std::strcmp(command.name, "list") == 0) {
+            parsed.csv = true;
         } else if (argument == "--help" || argument == "-h") {
             parsed.help = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
@@ -86,7 +93,7 @@ int Begin(const char* name, const Arguments& arguments, std::size_t expected, Ad
     if (validate) {
         if (int status = validate(c.parsed); status >= 0) return status;
     }
-    if (!c.session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
+    if (int status = c.session.Start(); status != kExitOk) return status;
     if (int status = ChooseDevice(c.parsed.positional[0], &c.device); status != kExitOk) return status;
     return -1;
 }
@@ -107,11 +114,18 @@ int ReportReturn(const Parsed& parsed, const std::string& name, const char* succ
 int RunList(const Arguments& arguments) {
     Parsed parsed;
     if (int status = ParseArguments(arguments, Find("list"), 0, parsed); status >= 0) return status;
+    if (parsed.json && parsed.csv) {
+        return Fail(kExitBadInput, "list: --json or --csv, not both");
+    }
     NetworkSession session;
-    if (!session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
+    if (int status = session.Start(); status != kExitOk) return status;
     SearchDevices(kDeviceFilter);
-    Print(parsed.json ? FormatDeviceJson() : FormatDeviceTable());
-    if (!parsed.json && DeviceList.count == 0) {
+#ifdef _WIN32
+    // The records end in CRLF already; text mode would make that CR CR LF.
+    if (parsed.csv) _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    Print(parsed.json ? FormatDeviceJson() : parsed.csv ? FormatDeviceCsv() : FormatDeviceTable());
+    if (!parsed.json && !parsed.csv && DeviceList.count == 0) {
         std::fprintf(stderr, "No adapters answered on %d local address%s.\n", g_nLocalAddressCount,
                      g_nLocalAddressCount == 1 ? "" : "es");
     }
@@ -303,10 +317,12 @@ const std::vector<Command>& Commands() {
     static const std::string deviceHelp = kDeviceArgument;
     static const std::string loginHelp = kLoginNote;
     static const std::string listHelp =
-        "Usage: " VIDUDI_CLI_PROGRAM " list [--json]\n\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " list [--json | --csv]\n\n"
         "Searches every local IPv4 address at once for adapters (about one second) and prints\n"
         "name, address, netmask, gateway, DHCP state and the local address each one answered on.\n\n"
-        "  --json    print {\"devices\":[...]} instead of a table\n";
+        "  --json    print {\"devices\":[...]} instead of a table\n"
+        "  --csv     print CSV (RFC 4180, UTF-8) with a header line: name, address, netmask,\n"
+        "            gateway, dhcp (yes/no), local_address\n";
     static const std::string workGroupHelp =
         "Usage: " VIDUDI_CLI_PROGRAM " workgroup DEVICE [--json]\n\n"
         "Prints the adapter's work group.\n\n" + deviceHelp;

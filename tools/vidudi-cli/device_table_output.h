@@ -22,5 +22,9 @@ std::string JsonLine(const Json& value);
 std::string TerminalText(const std::string& text);
 std::string FormatDeviceTable();
 std::string FormatDeviceJson();
+// RFC 4180: a header line, then one record per device, CRLF after each; a field with a comma,
+// quote, CR or LF is quoted, its quotes doubled. Bytes that are not UTF-8 become U+FFFD, as in
+// JSON, so that the file reads as UTF-8.
+std::string FormatDeviceCsv();
 
 }  // namespace vidudi::cli

@@ -1,9 +1,11 @@
 // vidudi (vidudi-cli.exe on Windows): the command-line front end over the adapters' protocol.
 // VIDUDI_CLI_PROGRAM, set by the build, is the program's name on this platform.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "address_argument.h"
 #include "cli_session.h"
 #include "datagram_trace.h"
 #include "device_table_output.h"
@@ -21,7 +23,7 @@ using namespace vidudi::cli;
 
 std::string Overview() {
     std::string text =
-        "Usage: " VIDUDI_CLI_PROGRAM " [--verbose] <command> [arguments] [--json]\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " [--verbose] [--interface ADDRESS] <command> [arguments] [--json]\n"
         "       " VIDUDI_CLI_PROGRAM " <command> --help\n"
         "       " VIDUDI_CLI_PROGRAM " --version\n"
         "\n"
@@ -35,6 +37,8 @@ std::string Overview() {
     text +=
         "\nOptions:\n"
         "  --json          machine-readable output\n"
+        "  --interface ADDRESS\n"
+        "                  search and send out of this local address only, not out of all of them\n"
         "  --verbose       trace every datagram read on standard error: local address, op, sender,\n"
         "                  length, and whether it was accepted or why it was skipped\n"
         "  --version       print the version and end\n"
@@ -68,6 +72,26 @@ int main(int argc, char** argv) {
     while (!arguments.empty() && (arguments.front() == "--verbose" || arguments.front() == "-v")) {
         verbose = true;
         arguments.erase(arguments.begin());
+    }
+    // --interface ADDRESS (or --interface=ADDRESS), before or after the command.
+    for (auto at = arguments.begin(); at != arguments.end();) {
+        std::string address;
+        if (*at == "--interface") {
+            if (at + 1 == arguments.end()) return Fail(kExitBadInput, "--interface needs a local IPv4 address");
+            address = at[1];
+            at = arguments.erase(at, at + 2);
+        } else if (at->rfind("--interface=", 0) == 0) {
+            address = at->substr(std::strlen("--interface="));
+            at = arguments.erase(at);
+        } else {
+            ++at;
+            continue;
+        }
+        unsigned char octets[4];
+        if (!ParseDottedQuad(address, octets)) {
+            return Fail(kExitBadInput, "--interface '" + address + "' is not an IPv4 address");
+        }
+        LimitToInterface(address);
     }
     if (arguments.empty()) {
         std::fputs(Overview().c_str(), stderr);
