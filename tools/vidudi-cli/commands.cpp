@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -26,23 +27,58 @@ namespace vidudi::cli {
 
 namespace {
 
-// The options every command takes, and its positional arguments.
-struct Parsed {
-    Arguments positional;
-    bool json = false;
-    bool csv = false;  // list only
-    bool help = false;
+const Command& Find(const char* name) {
+    for (const Command& command : Commands()) {
+        if (std::strcmp(command.name, name) == 0) return command;
+    }
+    return Commands().front();
+}
+
+// Options only some commands take: flags, and (ending in '=') options with a value, given as
+// "--count 6" or "--count=6".
+const std::map<std::string, std::vector<std::string>> kCommandOptions = {
+    {"list", {"--csv"}},
+    {"watch", {"--interval=", "--count="}},
+    {"apply", {"--dry-run"}},
 };
 
-int ParseArguments(const Arguments& arguments, const Command& command, std::size_t expected,
-                   Parsed& parsed) {
-    for (const std::string& argument : arguments) {
+// Whether the command takes the option; *takesValue says whether it wants a value.
+bool TakesOption(const Command& command, const std::string& option, bool* takesValue) {
+    const auto own = kCommandOptions.find(command.name);
+    if (own == kCommandOptions.end()) return false;
+    for (const std::string& known : own->second) {
+        *takesValue = known.back() == '=';
+        if (option == (*takesValue ? known.substr(0, known.size() - 1) : known)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int ParseArguments(const Arguments& arguments, const char* name, std::size_t expected, Parsed& parsed) {
+    const Command& command = Find(name);
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        const std::string& argument = arguments[k];
+        const std::size_t equals = argument.find('=');
+        const std::string option = argument.substr(0, equals);
+        bool takesValue = false;
         if (argument == "--json") {
             parsed.json = true;
-        } else if (argument == "--csv" && std::strcmp(command.name, "list") == 0) {
-            parsed.csv = true;
         } else if (argument == "--help" || argument == "-h") {
             parsed.help = true;
+        } else if (argument.size() > 1 && argument[0] == '-' && TakesOption(command, option, &takesValue) &&
+                   (takesValue || equals == std::string::npos)) {
+            if (!takesValue) {
+                parsed.options[option] = "";
+            } else if (equals != std::string::npos) {
+                parsed.options[option] = argument.substr(equals + 1);
+            } else if (k + 1 < arguments.size()) {
+                parsed.options[option] = arguments[++k];
+            } else {
+                std::fprintf(stderr, "%s %s: %s needs a value\n\n%s", VIDUDI_CLI_PROGRAM, command.name,
+                             option.c_str(), command.help);
+                return kExitBadInput;
+            }
         } else if (argument.size() > 1 && argument[0] == '-') {
             std::fprintf(stderr, "%s %s: unknown option '%s'\n\n%s", VIDUDI_CLI_PROGRAM, command.name,
                          argument.c_str(), command.help);
@@ -63,6 +99,8 @@ int ParseArguments(const Arguments& arguments, const Command& command, std::size
     return -1;  // go on
 }
 
+namespace {
+
 void Print(const std::string& text) { std::fputs(text.c_str(), stdout); }
 
 std::vector<std::string> ShareNames() {
@@ -71,12 +109,6 @@ std::vector<std::string> ShareNames() {
     return names;
 }
 
-const Command& Find(const char* name) {
-    for (const Command& command : Commands()) {
-        if (std::strcmp(command.name, name) == 0) return command;
-    }
-    return Commands().front();
-}
 
 // What a command about one adapter holds while it runs.
 struct AdapterCommand {
@@ -89,7 +121,7 @@ struct AdapterCommand {
 // does first. Returns -1 to go on.
 int Begin(const char* name, const Arguments& arguments, std::size_t expected, AdapterCommand& c,
           const std::function<int(const Parsed&)>& validate = {}) {
-    if (int status = ParseArguments(arguments, Find(name), expected, c.parsed); status >= 0) return status;
+    if (int status = ParseArguments(arguments, name, expected, c.parsed); status >= 0) return status;
     if (validate) {
         if (int status = validate(c.parsed); status >= 0) return status;
     }
@@ -113,8 +145,9 @@ int ReportReturn(const Parsed& parsed, const std::string& name, const char* succ
 
 int RunList(const Arguments& arguments) {
     Parsed parsed;
-    if (int status = ParseArguments(arguments, Find("list"), 0, parsed); status >= 0) return status;
-    if (parsed.json && parsed.csv) {
+    if (int status = ParseArguments(arguments, "list", 0, parsed); status >= 0) return status;
+    const bool csv = parsed.Has("--csv");
+    if (parsed.json && csv) {
         return Fail(kExitBadInput, "list: --json or --csv, not both");
     }
     NetworkSession session;
@@ -122,10 +155,10 @@ int RunList(const Arguments& arguments) {
     SearchDevices(kDeviceFilter);
 #ifdef _WIN32
     // The records end in CRLF already; text mode would make that CR CR LF.
-    if (parsed.csv) _setmode(_fileno(stdout), _O_BINARY);
+    if (csv) _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    Print(parsed.json ? FormatDeviceJson() : parsed.csv ? FormatDeviceCsv() : FormatDeviceTable());
-    if (!parsed.json && !parsed.csv && DeviceList.count == 0) {
+    Print(parsed.json ? FormatDeviceJson() : csv ? FormatDeviceCsv() : FormatDeviceTable());
+    if (!parsed.json && !csv && DeviceList.count == 0) {
         std::fprintf(stderr, "No adapters answered on %d local address%s.\n", g_nLocalAddressCount,
                      g_nLocalAddressCount == 1 ? "" : "es");
     }
@@ -375,6 +408,20 @@ const std::vector<Command>& Commands() {
 #endif
         + deviceHelp;
 
+    static const std::string watchHelp =
+        "Usage: " VIDUDI_CLI_PROGRAM " watch [--json] [--interval SECONDS] [--count N]\n\n"
+        "Searches again and again and prints one line per change, as it happens: an adapter\n"
+        "appeared; it changed (name, address, netmask, gateway, DHCP or the local address it\n"
+        "answers on); it is gone (missing from two searches in a row). Adapters are known by their\n"
+        "identity bytes, so a new address is a change, not one adapter gone and another come. The\n"
+        "first search reports every adapter it finds as appeared.\n\n"
+        "  --json            one JSON object a line: event, time (UTC), identity, name, address,\n"
+        "                    netmask, gateway, dhcp, localAddress; a change adds changed (the\n"
+        "                    fields) and before (their earlier values)\n"
+        "  --interval SECONDS  from the start of one search to the next, 2 by default; searches\n"
+        "                    never overlap, so an interval under one search window (about a\n"
+        "                    second) runs them back to back\n"
+        "  --count N         stop after N searches; without it, run until Ctrl+C (exit status 0)\n";
     static const std::vector<Command> commands = {
         {"list", "list the adapters on every local network", listHelp.c_str(), RunList},
         {"show", "print everything about one adapter", showHelp.c_str(), RunShow},
@@ -386,6 +433,7 @@ const std::vector<Command>& Commands() {
         {"set-name", "rename an adapter", setNameHelp.c_str(), RunSetName},
         {"set-workgroup", "change an adapter's work group", setWorkGroupHelp.c_str(), RunSetWorkGroup},
         {"open", "open an adapter's web page in the browser", openHelp.c_str(), RunOpen},
+        {"watch", "print adapters as they appear, change and go", watchHelp.c_str(), RunWatch},
     };
     return commands;
 }
