@@ -44,6 +44,12 @@ public:
     bool OpenUrl(const std::string&) override { return false; }
 };
 
+// No firewall to read: Linux, and programs that do not diagnose.
+class NullFirewall final : public Firewall {
+public:
+    std::optional<FirewallState> Inspect(unsigned short) override { return std::nullopt; }
+};
+
 // A code page with nothing beyond ASCII: every other character is one '?'.
 class AsciiTextConversion final : public TextConversion {
 public:
@@ -70,6 +76,7 @@ AsciiTextConversion asciiText;
 NullReachabilityProbe nullReachability;
 NullRegistry nullRegistry;
 NullCommandLauncher nullLauncher;
+NullFirewall nullFirewall;
 
 Services WithNullServices(const Services& given) {
     return Services{
@@ -81,6 +88,7 @@ Services WithNullServices(const Services& given) {
         given.reachability ? given.reachability : &nullReachability,
         given.registry ? given.registry : &nullRegistry,
         given.launcher ? given.launcher : &nullLauncher,
+        given.firewall ? given.firewall : &nullFirewall,
     };
 }
 

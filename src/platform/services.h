@@ -2,9 +2,10 @@
 // The Windows services the program uses, reachable from one place. The program installs the
 // real ones at start-up and tests install fakes; a service nobody installed is a null one that
 // fails every call (no version, no user, no connections, unknown drive types, ASCII only, no
-// device reachable, no registry values, nothing started).
+// device reachable, no registry values, nothing started, no firewall).
 #include "platform/command_launcher.h"
 #include "platform/drive_types.h"
+#include "platform/firewall.h"
 #include "platform/network_connections.h"
 #include "platform/reachability_probe.h"
 #include "platform/registry.h"
@@ -24,6 +25,7 @@ struct Services {
     ReachabilityProbe* reachability = nullptr;
     Registry* registry = nullptr;
     CommandLauncher* launcher = nullptr;
+    Firewall* firewall = nullptr;
 };
 
 // Members left null get the null service.

@@ -57,20 +57,28 @@ bool PassesFilter(const DiscoveryFilter& filter, std::uint8_t typeCode1, std::ui
     return matchesA || matchesB;
 }
 
-void AddDeviceFromReply(const Datagram& reply, std::uint8_t layout, int i) {
+// The counted name is cut to what the datagram holds and to what the caller can keep.
+std::size_t ReadAnnouncedName(const Datagram& reply, std::uint8_t layout, char* out, std::size_t capacity) {
     const bool extended = layout == kOpDiscoveryReplyExtended;
     const std::size_t nameLengthAt = extended ? kExtendedHostNameLength : kHostNameLength;
     const std::size_t nameAt = extended ? kExtendedHostName : kHostName;
+    std::size_t nameLength = reply.LengthField(nameLengthAt);
+    const std::size_t received = reply.length > nameAt ? reply.length - nameAt : 0;
+    if (nameLength > received) nameLength = received;
+    if (nameLength > capacity - 1) nameLength = capacity - 1;
+    if (nameLength) std::memcpy(out, reply.bytes + nameAt, nameLength);
+    out[nameLength] = '\0';
+    return nameLength;
+}
+
+void AddDeviceFromReply(const Datagram& reply, std::uint8_t layout, int i) {
+    const bool extended = layout == kOpDiscoveryReplyExtended;
+    const std::size_t nameLengthAt = extended ? kExtendedHostNameLength : kHostNameLength;
     // A reply too short to hold its fixed fields is not a device announcement.
     if (!reply.Has(nameLengthAt, 4)) return;
 
-    // The counted name is cut to what the datagram holds and to what the record can keep.
-    char name[sizeof DeviceEntry::name] = {};
-    std::size_t nameLength = reply.LengthField(nameLengthAt);
-    std::size_t received = reply.length > nameAt ? reply.length - nameAt : 0;
-    if (nameLength > received) nameLength = received;
-    if (nameLength > sizeof name - 1) nameLength = sizeof name - 1;
-    if (nameLength) std::memcpy(name, reply.bytes + nameAt, nameLength);
+    char name[sizeof DeviceEntry::name];
+    ReadAnnouncedName(reply, layout, name, sizeof name);
 
     char address[16];
     RenderDeviceAddress(reply, address);

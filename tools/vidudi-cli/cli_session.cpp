@@ -58,6 +58,7 @@ public:
         return system_->Receive(i, buffer, capacity);
     }
     std::string SenderOfLastRead(int i) override { return system_->SenderOfLastRead(i); }
+    SocketHealth HealthOf(int i) override { return system_->HealthOf(i); }
     std::int64_t NowMicros() override { return system_->NowMicros(); }
     void Sleep(int milliseconds) override { system_->Sleep(milliseconds); }
 

@@ -14,6 +14,7 @@
 #include "config/address_rules.h"
 #include "config/name_rules.h"
 #include "device_table_output.h"
+#include "doctor.h"
 #include "drives/reachability.h"
 #include "platform/services.h"
 #include "protocol/device_return.h"
@@ -334,6 +335,19 @@ int RunOpen(const Arguments& arguments) {
     return kExitOk;
 }
 
+int RunDoctor(const Arguments& arguments) {
+    Parsed parsed;
+    if (int status = ParseArguments(arguments, "doctor", 0, parsed); status >= 0) return status;
+    NetworkSession session;
+    if (int status = session.Start(); status != kExitOk) return status;
+    const std::vector<Finding> findings = Diagnose();
+    Print(FormatFindings(findings, parsed.json));
+    for (const Finding& f : findings) {
+        if (f.problem) return kExitFailed;
+    }
+    return kExitOk;
+}
+
 const char kDeviceArgument[] =
     "DEVICE is the adapter's current IPv4 address, or its name when no other adapter has it.\n"
     "Each command first searches every local address (about a second in all).\n";
@@ -422,6 +436,22 @@ const std::vector<Command>& Commands() {
         "                    never overlap, so an interval under one search window (about a\n"
         "                    second) runs them back to back\n"
         "  --count N         stop after N searches; without it, run until Ctrl+C (exit status 0)\n";
+    static const std::string doctorHelp =
+        "Usage: " VIDUDI_CLI_PROGRAM " doctor [--json]\n\n"
+        "Searches once and says, one line per finding, what stands between this computer and the\n"
+        "adapters. Per local address: whether the receive socket got UDP port 13579 (or another\n"
+        "program holds it) and joined the group 224.0.0.1, whether the request went out, how many\n"
+        "datagrams arrived in the search window and how many of them were accepted, for another\n"
+        "instance, not from a storage adapter or malformed, and which adapters answered from\n"
+        "outside the address's subnet. "
+#ifdef _WIN32
+        "Then whether Windows Firewall is on for the current profile and an\n"
+        "inbound rule allows this program or UDP port 13579. "
+#endif
+        "When nothing answered, it ends with the\n"
+        "three likeliest causes. Each line ends with the finding's name in brackets.\n\n"
+        "  --json    print {\"findings\":[{\"finding\",\"localAddress\",\"problem\",\"text\",...}],\"problems\":N}\n\n"
+        "Exit status 0 when nothing wrong was found, 1 otherwise.\n";
     static const std::vector<Command> commands = {
         {"list", "list the adapters on every local network", listHelp.c_str(), RunList},
         {"show", "print everything about one adapter", showHelp.c_str(), RunShow},
@@ -434,6 +464,7 @@ const std::vector<Command>& Commands() {
         {"set-workgroup", "change an adapter's work group", setWorkGroupHelp.c_str(), RunSetWorkGroup},
         {"open", "open an adapter's web page in the browser", openHelp.c_str(), RunOpen},
         {"watch", "print adapters as they appear, change and go", watchHelp.c_str(), RunWatch},
+        {"doctor", "find out why an adapter is missing", doctorHelp.c_str(), RunDoctor},
     };
     return commands;
 }

@@ -4,7 +4,7 @@ namespace vidudi::platform {
 
 Services Win32Services() {
     return Services{&Win32VersionSource(), &Win32NetworkConnections(), &Win32DriveTypes(), &Win32TextConversion(),
-                    &Win32UserNames(), &Win32ReachabilityProbe(), &Win32Registry(), &Win32CommandLauncher()};
+                    &Win32UserNames(), &Win32ReachabilityProbe(), &Win32Registry(), &Win32CommandLauncher(), &Win32Firewall()};
 }
 
 }  // namespace vidudi::platform

@@ -12,6 +12,7 @@ DriveTypes& Win32DriveTypes();
 ReachabilityProbe& Win32ReachabilityProbe();
 Registry& Win32Registry();
 CommandLauncher& Win32CommandLauncher();
+Firewall& Win32Firewall();
 
 Services Win32Services();
 

@@ -26,6 +26,7 @@ public:
     AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) override;
     int Receive(int i, std::uint8_t* buffer, std::size_t capacity) override;
     std::string SenderOfLastRead(int i) override;
+    SocketHealth HealthOf(int i) override;
     std::int64_t NowMicros() override;
     void Sleep(int milliseconds) override;
 
@@ -42,6 +43,7 @@ private:
     std::uint32_t sendInterfaces_[kMaxLocalAddresses] = {};
     // Who sent the datagram last read on each receive socket, in network order.
     std::uint32_t lastSenders_[kMaxLocalAddresses] = {};
+    SocketHealth health_[kMaxLocalAddresses] = {};
     bool started_ = false;
 };
 
