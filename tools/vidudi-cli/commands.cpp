@@ -452,6 +452,25 @@ const std::vector<Command>& Commands() {
         "three likeliest causes. Each line ends with the finding's name in brackets.\n\n"
         "  --json    print {\"findings\":[{\"finding\",\"localAddress\",\"problem\",\"text\",...}],\"problems\":N}\n\n"
         "Exit status 0 when nothing wrong was found, 1 otherwise.\n";
+    static const std::string applyHelp =
+        "Usage: " VIDUDI_CLI_PROGRAM " apply FILE [--dry-run] [--json]\n\n"
+        "Provisions many adapters from one CSV file (RFC 4180, a header line). Columns: device (its\n"
+        "current address, its name, or its identity as 12 hex digits) and any of address, netmask,\n"
+        "gateway, dhcp (yes/no), name, workgroup; an empty cell leaves that setting as it is. An\n"
+        "address may be a range start such as 10.0.5.20+: the rows that use it take 10.0.5.20,\n"
+        ".21, .22 and so on, in file order.\n\n"
+        "Before anything is sent, one search, and every row is checked: its adapter answered and no\n"
+        "other row names it; the address rules of set-ip and the name rules of set-name hold; no two\n"
+        "adapters end up with one address, and no new address is one another adapter has. Any bad\n"
+        "row stops the run before the first change, with one message per bad row (line, column,\n"
+        "rule) and exit status 2.\n\n"
+        "Then the rows are applied one at a time, in file order, as the single commands do it:\n"
+        "login, change, and the wait for the adapter to return. A row already as wanted is skipped.\n"
+        "One result per row (done, skipped, refused, no answer) and a summary; exit status 0 only\n"
+        "when every row is done or skipped.\n\n"
+        "  --dry-run   stop after the check and print the plan\n"
+        "  --json      one JSON object per row, then {\"summary\":...}\n\n" +
+        loginHelp;
     static const std::vector<Command> commands = {
         {"list", "list the adapters on every local network", listHelp.c_str(), RunList},
         {"show", "print everything about one adapter", showHelp.c_str(), RunShow},
@@ -465,6 +484,7 @@ const std::vector<Command>& Commands() {
         {"open", "open an adapter's web page in the browser", openHelp.c_str(), RunOpen},
         {"watch", "print adapters as they appear, change and go", watchHelp.c_str(), RunWatch},
         {"doctor", "find out why an adapter is missing", doctorHelp.c_str(), RunDoctor},
+        {"apply", "provision many adapters from a CSV file", applyHelp.c_str(), RunApply},
     };
     return commands;
 }

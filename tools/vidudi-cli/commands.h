@@ -34,5 +34,6 @@ int ParseArguments(const Arguments& arguments, const char* name, std::size_t exp
 
 // Commands that live in files of their own.
 int RunWatch(const Arguments& arguments);
+int RunApply(const Arguments& arguments);
 
 }  // namespace vidudi::cli
