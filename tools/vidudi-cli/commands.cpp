@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #ifdef _WIN32
@@ -144,6 +147,32 @@ int ReportReturn(const Parsed& parsed, const std::string& name, const char* succ
     return kExitOk;
 }
 
+#ifndef _WIN32
+// The names and addresses of the last list, one "NAME<TAB>ADDRESS" a line, for the shell's
+// completion (which must not search the network itself). Best effort: a cache that cannot be
+// written is no reason to fail the list.
+void RememberForCompletion() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if ((!cache || !*cache) && (!home || !*home)) return;
+    const std::string folder = cache && *cache ? std::string(cache) + "/vidudi" : std::string(home) + "/.cache/vidudi";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const std::string path = folder + "/adapters";
+    const std::string partial = path + ".new";
+    {
+        std::ofstream out(partial, std::ios::trunc);
+        for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
+            const std::string name = entry->name;
+            const bool plain = name.find_first_of("\t\r\n") == std::string::npos;
+            out << (plain ? name : std::string()) << '\t' << entry->address << '\n';
+        }
+        if (!out) return;
+    }
+    std::filesystem::rename(partial, path, ignored);
+}
+#endif
+
 int RunList(const Arguments& arguments) {
     Parsed parsed;
     if (int status = ParseArguments(arguments, "list", 0, parsed); status >= 0) return status;
@@ -159,6 +188,9 @@ int RunList(const Arguments& arguments) {
     if (csv) _setmode(_fileno(stdout), _O_BINARY);
 #endif
     Print(parsed.json ? FormatDeviceJson() : csv ? FormatDeviceCsv() : FormatDeviceTable());
+#ifndef _WIN32
+    RememberForCompletion();
+#endif
     if (!parsed.json && !csv && DeviceList.count == 0) {
         std::fprintf(stderr, "No adapters answered on %d local address%s.\n", g_nLocalAddressCount,
                      g_nLocalAddressCount == 1 ? "" : "es");
