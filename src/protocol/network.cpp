@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "protocol/request_buffers.h"
@@ -33,7 +34,7 @@ void UseTransport(Transport* transport) { g_transport = transport; }
 
 void JudgeDatagram(DatagramFate fate) { g_fate = fate; }
 
-void ObserveDatagrams(DatagramObserver observer) { g_observer = std::move(observer); }
+DatagramObserver ObserveDatagrams(DatagramObserver observer) { return std::exchange(g_observer, std::move(observer)); }
 
 Transport& CurrentTransport() { return *g_transport; }
 

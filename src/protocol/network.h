@@ -71,10 +71,11 @@ void JudgeDatagram(DatagramFate fate);
 
 // Sees every datagram an exchange reads, after the exchange has judged it: the local address
 // index, the sender ("" when unknown), the datagram and its fate. For traces and diagnosis;
-// none by default.
+// none by default. Returns the observer it replaces, for a caller that passes datagrams on to
+// it and puts it back afterwards.
 using DatagramObserver =
     std::function<void(int i, const std::string& sender, const Datagram& datagram, DatagramFate fate)>;
-void ObserveDatagrams(DatagramObserver observer);
+DatagramObserver ObserveDatagrams(DatagramObserver observer);
 
 // The one wait loop. Returns true when the handler ended the wait.
 bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler);

@@ -49,9 +49,12 @@ doctor 1 4 >"$WORK/got.txt"; lan_expect_same "doctor, not a storage adapter" "$W
 
 { sockets; datagrams 2 2 1 0 0; } >"$WORK/want.txt"
 doctor 0 5 >"$WORK/got.txt"; lan_expect_same "doctor, a sound adapter" "$WORK/want.txt" "$WORK/got.txt"
-"${RUN[@]}" doctor --interface 10.77.5.2 >"$WORK/doctor.txt" 2>&1 || lan_fail "doctor (text) ended with $?"
+"${RUN[@]}" --verbose doctor --interface 10.77.5.2 >"$WORK/doctor.txt" 2>"$WORK/doctor.err" || lan_fail "doctor (text) ended with $?"
 grep -q '^ok       10.77.5.2: receive socket bound to UDP port 13579 \[receive-socket\]' "$WORK/doctor.txt" &&
     grep -q '^Nothing wrong found\.' "$WORK/doctor.txt" || lan_fail "doctor's text: $(cat "$WORK/doctor.txt")"
+# --verbose still traces what the doctor counts.
+[ "$(grep -c '^read on 10.77.5.2: op 2 from 10.77.5.10, [0-9]* bytes: ' "$WORK/doctor.err")" = 2 ] ||
+    lan_fail "doctor --verbose: $(cat "$WORK/doctor.err")"
 
 # Another program holds the port (bound without SO_REUSEADDR): said so, and named first.
 vlan_client_exec python3 -c 'import socket, sys, time

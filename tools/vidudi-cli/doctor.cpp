@@ -111,11 +111,14 @@ std::vector<Finding> Diagnose() {
     if (g_nLocalAddressCount == 0) add("no-local-address", "", true, "this computer has no IPv4 address to search on");
 
     std::vector<Heard> heard(static_cast<std::size_t>(g_nLocalAddressCount));
-    ObserveDatagrams([&](int i, const std::string&, const Datagram& datagram, DatagramFate fate) {
+    // Counted here, and still traced under --verbose.
+    DatagramObserver earlier;
+    earlier = ObserveDatagrams([&](int i, const std::string& sender, const Datagram& datagram, DatagramFate fate) {
         if (i >= 0 && i < g_nLocalAddressCount) Count(heard[static_cast<std::size_t>(i)], datagram, fate);
+        if (earlier) earlier(i, sender, datagram, fate);
     });
     SearchDevices(kDeviceFilter);
-    ObserveDatagrams(nullptr);
+    ObserveDatagrams(earlier);
 
     bool anyAdapter = false;
     for (int i = 0; i < g_nLocalAddressCount; ++i) {
