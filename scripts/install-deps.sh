@@ -11,6 +11,7 @@ packages=(
     wine wine64 xvfb imagemagick xdotool        # running and driving it under Wine
     clang libclang-rt-14-dev                    # fuzz targets
     nsis zip                                    # the Windows installer and zip (package.sh)
+    dpkg-dev lintian man-db bash-completion     # the Linux package: shlibdeps, its checks (package.sh)
     tshark                                      # checks of the Wireshark dissector
     stress-ng                                   # scripts/ci-soak.sh: CPU hogs beside the tiers
     qt6-base-dev                                # vidudi-gui, the window on the Linux desktop

@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
-# The Windows package: builds the programs as a stripped release (preset windows-release, its
-# own build tree) and writes
+# The packages: builds the programs as stripped releases (presets windows-release and
+# linux-release, build trees of their own) and writes
 #
 #   build/dist/Vidudi-<version>-win64.zip    one folder Vidudi-<version>\ to extract and run
 #   build/dist/Vidudi-<version>-setup.exe    the installer (NSIS), /S for a silent install
+#   build/dist/vidudi_<version>_amd64.deb    the Linux package (CPack's DEB generator)
 #
-# What the folder holds is the install rules of the Windows build (cmake/windows_package.cmake);
-# the version is the project's, read from the build tree. Needs the packages of
-# scripts/install-deps.sh (nsis and zip among them); installs what is missing when run as root.
+# What each holds is the install rules of its build (cmake/windows_package.cmake and
+# cmake/linux_package.cmake, and every target's own install rule); the version is the
+# project's, read from the build tree. Needs the packages of scripts/install-deps.sh (nsis, zip,
+# dpkg-dev among them); installs what is missing when run as root.
 #
-#   scripts/package.sh
+#   scripts/package.sh [windows] [deb]     both when none is named
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+wanted=" ${*:-windows deb} "
 
 scripts/install-deps.sh
+dist=$root/build/dist
+mkdir -p "$dist"
+
+if [[ $wanted == *" deb "* ]]; then
+    echo "=== build: linux-release"
+    cmake --preset linux-release >/dev/null
+    cmake --build --preset linux-release -j "$(nproc)"
+    echo "=== Linux package"
+    (cd "$root/build/linux-release" && cpack -G DEB -B "$dist" >/dev/null)
+    rm -rf -- "$dist/_CPack_Packages"
+    deb=$dist/vidudi_$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$root/build/linux-release/CPackConfig.cmake")_amd64.deb
+    ls -l "$deb"
+    dpkg-deb -c "$deb" | awk '{print "  " $6}'
+fi
+[[ $wanted == *" windows "* ]] || exit 0
+
 for tool in makensis zip; do
     command -v "$tool" >/dev/null || { echo "package.sh: $tool is missing: run scripts/install-deps.sh as root" >&2; exit 1; }
 done
@@ -29,10 +48,9 @@ info() { sed -n "s/^$1=//p" "$build/package/vidudi-package.txt"; }
 version=$(info VERSION)
 [ -n "$version" ] || { echo "package.sh: no version in $build/package/vidudi-package.txt" >&2; exit 1; }
 name=Vidudi-$version
-dist=$root/build/dist
 stage=$build/stage
 rm -rf -- "$stage"
-mkdir -p "$stage" "$dist"
+mkdir -p "$stage"
 cmake --install "$build" --prefix "$stage/$name" --strip >/dev/null
 
 echo "=== zip"

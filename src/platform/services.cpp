@@ -60,6 +60,12 @@ public:
     bool FileExists(const std::string&) override { return false; }
 };
 
+// No firewall to read: Linux, and programs that do not diagnose.
+class NullFirewall final : public Firewall {
+public:
+    std::optional<FirewallState> Inspect(unsigned short) override { return std::nullopt; }
+};
+
 // A code page with nothing beyond ASCII: every other character is one '?'.
 class AsciiTextConversion final : public TextConversion {
 public:
@@ -88,6 +94,7 @@ NullRegistry nullRegistry;
 NullCommandLauncher nullLauncher;
 DriveLetterShareMounts driveLetterMounts;
 NullProgramFiles nullFiles;
+NullFirewall nullFirewall;
 
 Services WithNullServices(const Services& given) {
     return Services{
@@ -101,6 +108,7 @@ Services WithNullServices(const Services& given) {
         given.launcher ? given.launcher : &nullLauncher,
         given.mounts ? given.mounts : &driveLetterMounts,
         given.files ? given.files : &nullFiles,
+        given.firewall ? given.firewall : &nullFirewall,
     };
 }
 

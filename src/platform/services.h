@@ -2,9 +2,10 @@
 // The Windows services the program uses, reachable from one place. The program installs the
 // real ones at start-up and tests install fakes; a service nobody installed is a null one that
 // fails every call (no version, no user, no connections, unknown drive types, ASCII only, no
-// device reachable, no registry values, nothing started, shares on drive letters).
+// device reachable, no registry values, nothing started, shares on drive letters, no firewall).
 #include "platform/command_launcher.h"
 #include "platform/drive_types.h"
+#include "platform/firewall.h"
 #include "platform/network_connections.h"
 #include "platform/program_files.h"
 #include "platform/reachability_probe.h"
@@ -28,6 +29,7 @@ struct Services {
     CommandLauncher* launcher = nullptr;
     ShareMounts* mounts = nullptr;
     ProgramFiles* files = nullptr;
+    Firewall* firewall = nullptr;
 };
 
 // Members left null get the null service.

@@ -23,14 +23,23 @@ struct Heard {
     std::unordered_set<std::uint32_t> addresses;
 };
 
+// Whether the datagram is a device's announcement that this search takes, judged for the trace.
 bool IsAnnouncement(const DiscoveryFilter& filter, const Datagram& datagram) {
     const std::uint8_t op = datagram.At(kOp);
-    if (op != kOpDiscoveryReply && op != kOpDiscoveryReplyExtended) return false;
-    if (!IsReplyForUs(datagram)) return false;
-    // Too short to hold its fixed fields: not an announcement, and no shadow over a later one.
-    if (!datagram.Has(op == kOpDiscoveryReply ? kHostNameLength : kExtendedHostNameLength, 4)) return false;
-    return op == kOpDiscoveryReply ||
-           PassesFilter(filter, datagram.At(kTypeCode1), datagram.At(kTypeCode2));
+    DatagramFate fate = DatagramFate::Accepted;
+    if (op != kOpDiscoveryReply && op != kOpDiscoveryReplyExtended) {
+        fate = DatagramFate::OtherOp;
+    } else if (!IsReplyForUs(datagram)) {
+        fate = DatagramFate::OtherInstance;
+    } else if (!datagram.Has(op == kOpDiscoveryReply ? kHostNameLength : kExtendedHostNameLength, 4)) {
+        // Too short to hold its fixed fields: not an announcement, and no shadow over a later one.
+        fate = DatagramFate::Malformed;
+    } else if (op == kOpDiscoveryReplyExtended &&
+               !PassesFilter(filter, datagram.At(kTypeCode1), datagram.At(kTypeCode2))) {
+        fate = DatagramFate::NotStorage;
+    }
+    JudgeDatagram(fate);
+    return fate == DatagramFate::Accepted;
 }
 
 std::uint32_t AddressBytes(const Datagram& datagram) {
@@ -48,20 +57,28 @@ bool PassesFilter(const DiscoveryFilter& filter, std::uint8_t typeCode1, std::ui
     return matchesA || matchesB;
 }
 
-void AddDeviceFromReply(const Datagram& reply, std::uint8_t layout, int i) {
+// The counted name is cut to what the datagram holds and to what the caller can keep.
+std::size_t ReadAnnouncedName(const Datagram& reply, std::uint8_t layout, char* out, std::size_t capacity) {
     const bool extended = layout == kOpDiscoveryReplyExtended;
     const std::size_t nameLengthAt = extended ? kExtendedHostNameLength : kHostNameLength;
     const std::size_t nameAt = extended ? kExtendedHostName : kHostName;
+    std::size_t nameLength = reply.LengthField(nameLengthAt);
+    const std::size_t received = reply.length > nameAt ? reply.length - nameAt : 0;
+    if (nameLength > received) nameLength = received;
+    if (nameLength > capacity - 1) nameLength = capacity - 1;
+    if (nameLength) std::memcpy(out, reply.bytes + nameAt, nameLength);
+    out[nameLength] = '\0';
+    return nameLength;
+}
+
+void AddDeviceFromReply(const Datagram& reply, std::uint8_t layout, int i) {
+    const bool extended = layout == kOpDiscoveryReplyExtended;
+    const std::size_t nameLengthAt = extended ? kExtendedHostNameLength : kHostNameLength;
     // A reply too short to hold its fixed fields is not a device announcement.
     if (!reply.Has(nameLengthAt, 4)) return;
 
-    // The counted name is cut to what the datagram holds and to what the record can keep.
-    char name[sizeof DeviceEntry::name] = {};
-    std::size_t nameLength = reply.LengthField(nameLengthAt);
-    std::size_t received = reply.length > nameAt ? reply.length - nameAt : 0;
-    if (nameLength > received) nameLength = received;
-    if (nameLength > sizeof name - 1) nameLength = sizeof name - 1;
-    if (nameLength) std::memcpy(name, reply.bytes + nameAt, nameLength);
+    char name[sizeof DeviceEntry::name];
+    ReadAnnouncedName(reply, layout, name, sizeof name);
 
     char address[16];
     RenderDeviceAddress(reply, address);
@@ -94,6 +111,8 @@ void SearchDevices(const DiscoveryFilter& filter) {
         if (on.addresses.insert(AddressBytes(datagram)).second) {
             const std::size_t kept = std::min(datagram.length, kUsefulReplyBytes);
             on.replies.emplace_back(datagram.bytes, datagram.bytes + kept);
+        } else {
+            JudgeDatagram(DatagramFate::Repeated);
         }
         return false;  // the window always runs to its end
     };

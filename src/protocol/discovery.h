@@ -27,6 +27,9 @@ constexpr int kDiscoveryWindow = 1040;
 
 bool PassesFilter(const DiscoveryFilter& filter, std::uint8_t typeCode1, std::uint8_t typeCode2);
 void SearchDevices(const DiscoveryFilter& filter);
+// The host name an announcement of the layout (op 2 or 7) carries, cut to the datagram and to
+// capacity - 1; out is NUL-terminated. Returns its length.
+std::size_t ReadAnnouncedName(const Datagram& reply, std::uint8_t layout, char* out, std::size_t capacity);
 // layout is the op of the reply form: kOpDiscoveryReply or kOpDiscoveryReplyExtended.
 void AddDeviceFromReply(const Datagram& reply, std::uint8_t layout, int i);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "protocol/request_buffers.h"
@@ -17,6 +18,8 @@ namespace {
 Transport* g_transport = nullptr;
 bool g_networkUp = false;
 std::atomic<bool> g_abandoned{false};
+DatagramFate g_fate = DatagramFate::Discarded;
+DatagramObserver g_observer;
 
 // Reads per readable socket before the clock is looked at again: a socket that never runs dry
 // must not keep a wait past its deadline.
@@ -30,6 +33,10 @@ constexpr std::int64_t kFlushPollMicros = 10'000;
 }  // namespace
 
 void UseTransport(Transport* transport) { g_transport = transport; }
+
+void JudgeDatagram(DatagramFate fate) { g_fate = fate; }
+
+DatagramObserver ObserveDatagrams(DatagramObserver observer) { return std::exchange(g_observer, std::move(observer)); }
 
 Transport& CurrentTransport() { return *g_transport; }
 
@@ -123,7 +130,11 @@ bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler) {
                 if (length == Transport::kNothingQueued) break;
                 if (length < 0) continue;  // a failed read costs nothing but the read
                 buffer[static_cast<std::size_t>(length)] = 0;
-                if (handler(i, Datagram{buffer.data(), static_cast<std::size_t>(length)})) return true;
+                const Datagram datagram{buffer.data(), static_cast<std::size_t>(length)};
+                g_fate = DatagramFate::Discarded;
+                const bool done = handler(i, datagram);
+                if (g_observer) g_observer(i, g_transport->SenderOfLastRead(i), datagram, g_fate);
+                if (done) return true;
             }
         }
         if (g_transport->NowMicros() >= wait.deadlineMicros) return false;

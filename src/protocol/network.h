@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "protocol/packet.h"
 #include "protocol/transport.h"
@@ -53,6 +54,28 @@ struct Wait {
     // End as soon as nothing is queued instead of waiting for the deadline (a flush).
     bool endWhenIdle = false;
 };
+
+// What an exchange made of one datagram it read. A handler says so with JudgeDatagram before
+// it returns; a datagram it does not judge was dropped unexamined (as a flush drops them).
+enum class DatagramFate : std::uint8_t {
+    Discarded,
+    Accepted,
+    Repeated,       // an announcement from an address already heard in this search
+    OtherOp,        // not the kind of datagram the exchange waits for
+    OtherInstance,  // another instance's tag
+    Malformed,      // too short for the fields its kind has
+    NotStorage,     // an extended announcement whose type codes the filter refuses
+    OtherSender,    // the awaited kind, but from another address than the awaited one
+};
+void JudgeDatagram(DatagramFate fate);
+
+// Sees every datagram an exchange reads, after the exchange has judged it: the local address
+// index, the sender ("" when unknown), the datagram and its fate. For traces and diagnosis;
+// none by default. Returns the observer it replaces, for a caller that passes datagrams on to
+// it and puts it back afterwards.
+using DatagramObserver =
+    std::function<void(int i, const std::string& sender, const Datagram& datagram, DatagramFate fate)>;
+DatagramObserver ObserveDatagrams(DatagramObserver observer);
 
 // The one wait loop. Returns true when the handler ended the wait.
 bool WaitForDatagrams(const Wait& wait, const DatagramHandler& handler);

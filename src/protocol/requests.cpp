@@ -95,13 +95,21 @@ bool Exchange(const RequestKind& kind, Reply& reply) {
 
     SendOnAddress(i, request, length);
     const std::int64_t deadline = NowMicros() + RequestWaitMicros(kind.cycles);
+    auto skip = [](DatagramFate why) {
+        JudgeDatagram(why);
+        return false;
+    };
     const bool answered = WaitForDatagrams({OneAddress(i), deadline}, [&](int, const Datagram& datagram) {
-        if (datagram.At(kOp) != kind.awaitedOp || !IsReplyForUs(datagram)) return false;
+        if (datagram.At(kOp) != kind.awaitedOp) return skip(DatagramFate::OtherOp);
+        if (!IsReplyForUs(datagram)) return skip(DatagramFate::OtherInstance);
         // A reply too short to say which device sent it cannot be the one awaited.
-        if (!datagram.Has(kAddress, 4)) return false;
+        if (!datagram.Has(kAddress, 4)) return skip(DatagramFate::Malformed);
         char from[16];
         RenderDeviceAddress(datagram, from);
-        if (kind.from != ReplyFrom::AnyAddress && std::strcmp(from, expected) != 0) return false;
+        if (kind.from != ReplyFrom::AnyAddress && std::strcmp(from, expected) != 0) {
+            return skip(DatagramFate::OtherSender);
+        }
+        JudgeDatagram(DatagramFate::Accepted);
         reply.bytes.assign(datagram.bytes, datagram.bytes + datagram.length + 1);
         return true;
     });

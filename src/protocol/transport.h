@@ -12,6 +12,15 @@ namespace vidudi {
 // A set of local addresses, bit i standing for address i.
 using AddressSet = std::uint32_t;
 
+// How the sockets of one local address came up, and whether its last send went out. The
+// protocol does not look at it (a socket that failed simply delivers nothing); diagnosis does.
+struct SocketHealth {
+    bool receiveBound = true;  // the receive socket holds the device port
+    bool portInUse = false;    // it could not, because another socket holds the port
+    bool groupJoined = true;   // it joined the device group on its address
+    bool sendFailed = false;   // the last send on this address was refused
+};
+
 class Transport {
 public:
     // Receive results besides a length.
@@ -44,6 +53,13 @@ public:
     // Reads one datagram without waiting: its length, kNothingQueued, or kReadFailed. A datagram
     // longer than capacity is a failed read (it is discarded, never cut).
     virtual int Receive(int i, std::uint8_t* buffer, std::size_t capacity) = 0;
+
+    // The sender of the datagram that the last Receive on i returned, as dotted text ("" when
+    // the backend does not know it). Only for traces: the protocol never looks at it.
+    virtual std::string SenderOfLastRead(int /*i*/) { return {}; }
+
+    // What is known of the sockets of address i; a backend that does not know says all is well.
+    virtual SocketHealth HealthOf(int /*i*/) { return {}; }
 
     // A monotonic clock, and a pause.
     virtual std::int64_t NowMicros() = 0;

@@ -38,6 +38,25 @@ vidudi list | lan_check table /dev/stdin >"$WORK/rows.txt"
 awk -F'|' -v OFS='|' '{ $5 = $5 == "true" ? "yes" : "no"; NF = 6; print }' "$WORK/expected.txt" >"$WORK/want.txt"
 lan_expect_same "vidudi list" "$WORK/want.txt" "$WORK/rows.txt"
 
+# --interface: the search goes out of that address alone (the emulators' logs), and finds only
+# what answers there; a request then goes out of it too. An address of no interface is refused.
+s1=$(stat -c %s "$WORK/s1.log") s2=$(stat -c %s "$WORK/s2.log")
+vidudi --interface 10.77.2.2 list --json >"$WORK/one.json"
+lan_check devices "$WORK/one.json" >"$WORK/one.txt"
+grep NAS-Delta "$WORK/expected.txt" >"$WORK/want.txt"; grep NAS-Echo "$WORK/expected.txt" >>"$WORK/want.txt"
+sed -i 's/|1$/|0/' "$WORK/want.txt"
+lan_expect_same "list --interface 10.77.2.2" "$WORK/want.txt" "$WORK/one.txt"
+vidudi workgroup NAS-Echo --interface=10.77.2.2 >/dev/null
+tail -c +"$((s1 + 1))" "$WORK/s1.log" | grep -q ' recv ' && lan_fail "--interface 10.77.2.2: segment 1 received a request"
+tail -c +"$((s2 + 1))" "$WORK/s2.log" | awk '$2 == "recv" {sub(/:.*/, "", $5); print $5}' | sort | uniq -c | sed 's/^ *//' >"$WORK/got.txt"
+lan_expect_same "requests on segment 2 with --interface" - "$WORK/got.txt" <<'TXT'
+5 10.77.2.2
+TXT
+status=0
+"${RUN[@]}" list --interface 10.77.9.9 >/dev/null 2>"$WORK/refused.err" || status=$?
+[ "$status" = 2 ] && grep -q "10.77.9.9 is not an address of this computer" "$WORK/refused.err" ||
+    lan_fail "--interface 10.77.9.9: status $status, $(cat "$WORK/refused.err")"
+
 size=$(stat -c %s "$WORK/s1.log")
 vidudi list --json >"$WORK/first.json" & one=$!
 vidudi list --json >"$WORK/second.json" & two=$!

@@ -13,6 +13,8 @@ lan_init() {  # checks the programs, brings up an empty LAN, sets WORK to its sc
     vlan_create || exit 1
     WORK=$VLAN_DIR
     LAN_TEST_NAME=$(basename "$0" .sh)
+    # `vidudi list` keeps its adapters for shell completion: in the run's folder, not in ~/.cache.
+    export XDG_CACHE_HOME=$WORK/cache
 }
 
 # lan_init_program VIDUDI NAS_EMULATOR [WINEPREFIX]: lan_init, VIDUDI native or (with a prefix)

@@ -154,12 +154,19 @@ TEST_F(RequestsTest, RepliesOfOthersArePassedOver) {
     Bytes tooShort = ReplyFrom(6, 10);
     tooShort.resize(19);
     AnswerWith(5, tooShort);
+    // Each is judged, as the trace and the doctor show it.
+    std::vector<DatagramFate> fates;
+    ObserveDatagrams([&](int, const std::string&, const Datagram&, DatagramFate fate) { fates.push_back(fate); });
     int result = -1;
     EXPECT_EQ(Timed(SetHostName, result), 1110);
     EXPECT_EQ(result, 0);
+    EXPECT_EQ(fates, (std::vector{DatagramFate::OtherSender, DatagramFate::OtherInstance, DatagramFate::Malformed}));
     // EnableDhcp takes any address, but not a reply too short to carry one.
+    fates.clear();
     EXPECT_EQ(EnableDhcp(), 1);
     EXPECT_STREQ(g_szTargetIP, "10.77.1.11");
+    EXPECT_EQ(fates, std::vector{DatagramFate::Accepted});
+    ObserveDatagrams(nullptr);
 }
 
 }  // namespace

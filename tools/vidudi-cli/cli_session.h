@@ -22,6 +22,9 @@ enum ExitStatus {
 // "<program>: <text>" on standard error; returns status.
 int Fail(int status, const std::string& text);
 
+// --interface: every later session uses only this local address ("" for all of them).
+void LimitToInterface(const std::string& address);
+
 // Brings the network up for one command and takes it down again.
 class NetworkSession {
 public:
@@ -29,7 +32,9 @@ public:
     ~NetworkSession();
     NetworkSession(const NetworkSession&) = delete;
     NetworkSession& operator=(const NetworkSession&) = delete;
-    bool Start();
+    // kExitOk, or the status to end with (message printed): no network layer, or an
+    // --interface address that is not one of this computer's.
+    int Start();
 
 private:
     std::unique_ptr<Transport> transport_;
@@ -39,8 +44,11 @@ private:
 // adapter has it. Returns kExitOk with *chosen set, or the status to end with (message printed).
 int ChooseDevice(const std::string& which, const DeviceEntry** chosen);
 
-// "admin" with an empty password first; only when the adapter refuses is a password read, and
-// tried once. Returns kExitOk when logged in, else the status to end with (message printed).
+// The environment variable that holds the administrator password for scripts.
+constexpr char kPasswordVariable[] = "VIDUDI_PASSWORD";
+
+// "admin" with an empty password first; only when the adapter refuses is a password taken
+// (VIDUDI_PASSWORD, else read once a run), and tried once. Returns kExitOk when logged in, else the status to end with (message printed).
 int LoginAsAdministrator(const DeviceEntry& device);
 
 // "NAME (ADDRESS)" for messages.

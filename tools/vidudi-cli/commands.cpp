@@ -2,13 +2,22 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "address_argument.h"
 #include "cli_session.h"
 #include "config/address_rules.h"
 #include "config/name_rules.h"
 #include "device_table_output.h"
+#include "doctor.h"
 #include "drives/reachability.h"
 #include "platform/services.h"
 #include "protocol/device_return.h"
@@ -22,20 +31,58 @@ namespace vidudi::cli {
 
 namespace {
 
-// The options every command takes, and its positional arguments.
-struct Parsed {
-    Arguments positional;
-    bool json = false;
-    bool help = false;
+const Command& Find(const char* name) {
+    for (const Command& command : Commands()) {
+        if (std::strcmp(command.name, name) == 0) return command;
+    }
+    return Commands().front();
+}
+
+// Options only some commands take: flags, and (ending in '=') options with a value, given as
+// "--count 6" or "--count=6".
+const std::map<std::string, std::vector<std::string>> kCommandOptions = {
+    {"list", {"--csv"}},
+    {"watch", {"--interval=", "--count="}},
+    {"apply", {"--dry-run"}},
 };
 
-int ParseArguments(const Arguments& arguments, const Command& command, std::size_t expected,
-                   Parsed& parsed) {
-    for (const std::string& argument : arguments) {
+// Whether the command takes the option; *takesValue says whether it wants a value.
+bool TakesOption(const Command& command, const std::string& option, bool* takesValue) {
+    const auto own = kCommandOptions.find(command.name);
+    if (own == kCommandOptions.end()) return false;
+    for (const std::string& known : own->second) {
+        *takesValue = known.back() == '=';
+        if (option == (*takesValue ? known.substr(0, known.size() - 1) : known)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int ParseArguments(const Arguments& arguments, const char* name, std::size_t expected, Parsed& parsed) {
+    const Command& command = Find(name);
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        const std::string& argument = arguments[k];
+        const std::size_t equals = argument.find('=');
+        const std::string option = argument.substr(0, equals);
+        bool takesValue = false;
         if (argument == "--json") {
             parsed.json = true;
         } else if (argument == "--help" || argument == "-h") {
             parsed.help = true;
+        } else if (argument.size() > 1 && argument[0] == '-' && TakesOption(command, option, &takesValue) &&
+                   (takesValue || equals == std::string::npos)) {
+            if (!takesValue) {
+                parsed.options[option] = "";
+            } else if (equals != std::string::npos) {
+                parsed.options[option] = argument.substr(equals + 1);
+            } else if (k + 1 < arguments.size()) {
+                parsed.options[option] = arguments[++k];
+            } else {
+                std::fprintf(stderr, "%s %s: %s needs a value\n\n%s", VIDUDI_CLI_PROGRAM, command.name,
+                             option.c_str(), command.help);
+                return kExitBadInput;
+            }
         } else if (argument.size() > 1 && argument[0] == '-') {
             std::fprintf(stderr, "%s %s: unknown option '%s'\n\n%s", VIDUDI_CLI_PROGRAM, command.name,
                          argument.c_str(), command.help);
@@ -56,6 +103,8 @@ int ParseArguments(const Arguments& arguments, const Command& command, std::size
     return -1;  // go on
 }
 
+namespace {
+
 void Print(const std::string& text) { std::fputs(text.c_str(), stdout); }
 
 std::vector<std::string> ShareNames() {
@@ -64,12 +113,6 @@ std::vector<std::string> ShareNames() {
     return names;
 }
 
-const Command& Find(const char* name) {
-    for (const Command& command : Commands()) {
-        if (std::strcmp(command.name, name) == 0) return command;
-    }
-    return Commands().front();
-}
 
 // What a command about one adapter holds while it runs.
 struct AdapterCommand {
@@ -82,11 +125,11 @@ struct AdapterCommand {
 // does first. Returns -1 to go on.
 int Begin(const char* name, const Arguments& arguments, std::size_t expected, AdapterCommand& c,
           const std::function<int(const Parsed&)>& validate = {}) {
-    if (int status = ParseArguments(arguments, Find(name), expected, c.parsed); status >= 0) return status;
+    if (int status = ParseArguments(arguments, name, expected, c.parsed); status >= 0) return status;
     if (validate) {
         if (int status = validate(c.parsed); status >= 0) return status;
     }
-    if (!c.session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
+    if (int status = c.session.Start(); status != kExitOk) return status;
     if (int status = ChooseDevice(c.parsed.positional[0], &c.device); status != kExitOk) return status;
     return -1;
 }
@@ -94,7 +137,7 @@ int Begin(const char* name, const Arguments& arguments, std::size_t expected, Ad
 // After a change: search until the adapter is listed again under `name` at g_szTargetIP.
 int ReportReturn(const Parsed& parsed, const std::string& name, const char* success) {
     if (!WaitUntilListed(name.c_str(), g_szTargetIP, kMaxReturnPasses)) {
-        return Fail(kExitFailed, "the adapter confirmed the change but is not listed as '" + name +
+        return Fail(kExitFailed, "the adapter confirmed the change but is not listed as '" + TerminalText(name) +
                                      "' at " + g_szTargetIP + " after " +
                                      std::to_string(kMaxReturnPasses) + " searches");
     }
@@ -104,14 +147,51 @@ int ReportReturn(const Parsed& parsed, const std::string& name, const char* succ
     return kExitOk;
 }
 
+#ifndef _WIN32
+// The names and addresses of the last list, one "NAME<TAB>ADDRESS" a line, for the shell's
+// completion (which must not search the network itself). Best effort: a cache that cannot be
+// written is no reason to fail the list.
+void RememberForCompletion() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if ((!cache || !*cache) && (!home || !*home)) return;
+    const std::string folder = cache && *cache ? std::string(cache) + "/vidudi" : std::string(home) + "/.cache/vidudi";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const std::string path = folder + "/adapters";
+    const std::string partial = path + ".new";
+    {
+        std::ofstream out(partial, std::ios::trunc);
+        for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
+            const std::string name = entry->name;
+            const bool plain = name.find_first_of("\t\r\n") == std::string::npos;
+            out << (plain ? name : std::string()) << '\t' << entry->address << '\n';
+        }
+        if (!out) return;
+    }
+    std::filesystem::rename(partial, path, ignored);
+}
+#endif
+
 int RunList(const Arguments& arguments) {
     Parsed parsed;
-    if (int status = ParseArguments(arguments, Find("list"), 0, parsed); status >= 0) return status;
+    if (int status = ParseArguments(arguments, "list", 0, parsed); status >= 0) return status;
+    const bool csv = parsed.Has("--csv");
+    if (parsed.json && csv) {
+        return Fail(kExitBadInput, "list: --json or --csv, not both");
+    }
     NetworkSession session;
-    if (!session.Start()) return Fail(kExitNetwork, "the network layer could not be started");
+    if (int status = session.Start(); status != kExitOk) return status;
     SearchDevices(kDeviceFilter);
-    Print(parsed.json ? FormatDeviceJson() : FormatDeviceTable());
-    if (!parsed.json && DeviceList.count == 0) {
+#ifdef _WIN32
+    // The records end in CRLF already; text mode would make that CR CR LF.
+    if (csv) _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    Print(parsed.json ? FormatDeviceJson() : csv ? FormatDeviceCsv() : FormatDeviceTable());
+#ifndef _WIN32
+    RememberForCompletion();
+#endif
+    if (!parsed.json && !csv && DeviceList.count == 0) {
         std::fprintf(stderr, "No adapters answered on %d local address%s.\n", g_nLocalAddressCount,
                      g_nLocalAddressCount == 1 ? "" : "es");
     }
@@ -124,7 +204,7 @@ int RunWorkGroup(const Arguments& arguments) {
     CopyText(g_szWorkGroup, "");
     if (!GetWorkGroup()) return Fail(kExitFailed, Describe(*c.device) + " did not answer");
     Print(c.parsed.json ? JsonLine({{"address", c.device->address}, {"workGroup", g_szWorkGroup}})
-                      : std::string(g_szWorkGroup) + "\n");
+                      : TerminalText(g_szWorkGroup) + "\n");
     return kExitOk;
 }
 
@@ -135,7 +215,7 @@ int RunShares(const Arguments& arguments) {
     if (c.parsed.json) {
         Print(JsonLine({{"address", c.device->address}, {"shares", ShareNames()}}));
     } else {
-        for (const std::string& name : ShareNames()) Print(name + "\n");
+        for (const std::string& name : ShareNames()) Print(TerminalText(name) + "\n");
     }
     return kExitOk;
 }
@@ -154,15 +234,15 @@ int RunShow(const Arguments& arguments) {
         Print(JsonLine(shown));
         return kExitOk;
     }
-    std::string out = std::string("Name:          ") + c.device->name + "\n" +
+    std::string out = "Name:          " + TerminalText(c.device->name) + "\n" +
                       "Address:       " + c.device->address + "\n" +
-                      "Netmask:       " + c.device->netmask + "\n" +
-                      "Gateway:       " + c.device->gateway + "\n" +
+                      "Netmask:       " + TerminalText(c.device->netmask) + "\n" +
+                      "Gateway:       " + TerminalText(c.device->gateway) + "\n" +
                       "DHCP:          " + (c.device->dhcp[0] == '1' ? "yes" : "no") + "\n" +
                       "Local address: " + LocalAddressOf(*c.device) + "\n" +
-                      "Work group:    " + g_szWorkGroup + "\n" +
+                      "Work group:    " + TerminalText(g_szWorkGroup) + "\n" +
                       "Shares:";
-    for (const std::string& name : ShareNames()) out += "\n  " + name;
+    for (const std::string& name : ShareNames()) out += "\n  " + TerminalText(name);
     Print(out + "\n");
     return kExitOk;
 }
@@ -283,7 +363,20 @@ int RunOpen(const Arguments& arguments) {
         return Fail(kExitFailed, "the browser could not be started for " + url);
     }
     Print(c.parsed.json ? JsonLine({{"address", c.device->address}, {"url", url}})
-                      : "Opened " + url + " (" + c.device->name + ").\n");
+                      : "Opened " + url + " (" + TerminalText(c.device->name) + ").\n");
+    return kExitOk;
+}
+
+int RunDoctor(const Arguments& arguments) {
+    Parsed parsed;
+    if (int status = ParseArguments(arguments, "doctor", 0, parsed); status >= 0) return status;
+    NetworkSession session;
+    if (int status = session.Start(); status != kExitOk) return status;
+    const std::vector<Finding> findings = Diagnose();
+    Print(FormatFindings(findings, parsed.json));
+    for (const Finding& f : findings) {
+        if (f.problem) return kExitFailed;
+    }
     return kExitOk;
 }
 
@@ -293,8 +386,9 @@ const char kDeviceArgument[] =
 
 const char kLoginNote[] =
     "The adapter is asked to accept the administrator \"admin\" with an empty password; when it\n"
-    "refuses, the password is read from the terminal (not echoed) or, when standard input is not\n"
-    "a terminal, as one line from it.\n";
+    "refuses, the password is taken from the environment variable VIDUDI_PASSWORD, or read from\n"
+    "the terminal (not echoed) or, when standard input is not a terminal, as one line from it.\n"
+    "The environment is safer than a file; a password on the command line is not accepted.\n";
 
 }  // namespace
 
@@ -302,10 +396,12 @@ const std::vector<Command>& Commands() {
     static const std::string deviceHelp = kDeviceArgument;
     static const std::string loginHelp = kLoginNote;
     static const std::string listHelp =
-        "Usage: " VIDUDI_CLI_PROGRAM " list [--json]\n\n"
+        "Usage: " VIDUDI_CLI_PROGRAM " list [--json | --csv]\n\n"
         "Searches every local IPv4 address at once for adapters (about one second) and prints\n"
         "name, address, netmask, gateway, DHCP state and the local address each one answered on.\n\n"
-        "  --json    print {\"devices\":[...]} instead of a table\n";
+        "  --json    print {\"devices\":[...]} instead of a table\n"
+        "  --csv     print CSV (RFC 4180, UTF-8) with a header line: name, address, netmask,\n"
+        "            gateway, dhcp (yes/no), local_address\n";
     static const std::string workGroupHelp =
         "Usage: " VIDUDI_CLI_PROGRAM " workgroup DEVICE [--json]\n\n"
         "Prints the adapter's work group.\n\n" + deviceHelp;
@@ -358,6 +454,55 @@ const std::vector<Command>& Commands() {
 #endif
         + deviceHelp;
 
+    static const std::string watchHelp =
+        "Usage: " VIDUDI_CLI_PROGRAM " watch [--json] [--interval SECONDS] [--count N]\n\n"
+        "Searches again and again and prints one line per change, as it happens: an adapter\n"
+        "appeared; it changed (name, address, netmask, gateway, DHCP or the local address it\n"
+        "answers on); it is gone (missing from two searches in a row). Adapters are known by their\n"
+        "identity bytes, so a new address is a change, not one adapter gone and another come. The\n"
+        "first search reports every adapter it finds as appeared.\n\n"
+        "  --json            one JSON object a line: event, time (UTC), identity, name, address,\n"
+        "                    netmask, gateway, dhcp, localAddress; a change adds changed (the\n"
+        "                    fields) and before (their earlier values)\n"
+        "  --interval SECONDS  from the start of one search to the next, 2 by default; searches\n"
+        "                    never overlap, so an interval under one search window (about a\n"
+        "                    second) runs them back to back\n"
+        "  --count N         stop after N searches; without it, run until Ctrl+C (exit status 0)\n";
+    static const std::string doctorHelp =
+        "Usage: " VIDUDI_CLI_PROGRAM " doctor [--json]\n\n"
+        "Searches once and says, one line per finding, what stands between this computer and the\n"
+        "adapters. Per local address: whether the receive socket got UDP port 13579 (or another\n"
+        "program holds it) and joined the group 224.0.0.1, whether the request went out, how many\n"
+        "datagrams arrived in the search window and how many of them were accepted, for another\n"
+        "instance, not from a storage adapter or malformed, and which adapters answered from\n"
+        "outside the address's subnet. "
+#ifdef _WIN32
+        "Then whether Windows Firewall is on for the current profile and an\n"
+        "inbound rule allows this program or UDP port 13579. "
+#endif
+        "When nothing answered, it ends with the\n"
+        "three likeliest causes. Each line ends with the finding's name in brackets.\n\n"
+        "  --json    print {\"findings\":[{\"finding\",\"localAddress\",\"problem\",\"text\",...}],\"problems\":N}\n\n"
+        "Exit status 0 when nothing wrong was found, 1 otherwise.\n";
+    static const std::string applyHelp =
+        "Usage: " VIDUDI_CLI_PROGRAM " apply FILE [--dry-run] [--json]\n\n"
+        "Provisions many adapters from one CSV file (RFC 4180, a header line). Columns: device (its\n"
+        "current address, its name, or its identity as 12 hex digits) and any of address, netmask,\n"
+        "gateway, dhcp (yes/no), name, workgroup; an empty cell leaves that setting as it is. An\n"
+        "address may be a range start such as 10.0.5.20+: the rows that use it take 10.0.5.20,\n"
+        ".21, .22 and so on, in file order.\n\n"
+        "Before anything is sent, one search, and every row is checked: its adapter answered and no\n"
+        "other row names it; the address rules of set-ip and the name rules of set-name hold; no two\n"
+        "adapters end up with one address, and no new address is one another adapter has. Any bad\n"
+        "row stops the run before the first change, with one message per bad row (line, column,\n"
+        "rule) and exit status 2.\n\n"
+        "Then the rows are applied one at a time, in file order, as the single commands do it:\n"
+        "login, change, and the wait for the adapter to return. A row already as wanted is skipped.\n"
+        "One result per row (done, skipped, refused, no answer) and a summary; exit status 0 only\n"
+        "when every row is done or skipped.\n\n"
+        "  --dry-run   stop after the check and print the plan\n"
+        "  --json      one JSON object per row, then {\"summary\":...}\n\n" +
+        loginHelp;
     static const std::vector<Command> commands = {
         {"list", "list the adapters on every local network", listHelp.c_str(), RunList},
         {"show", "print everything about one adapter", showHelp.c_str(), RunShow},
@@ -369,6 +514,9 @@ const std::vector<Command>& Commands() {
         {"set-name", "rename an adapter", setNameHelp.c_str(), RunSetName},
         {"set-workgroup", "change an adapter's work group", setWorkGroupHelp.c_str(), RunSetWorkGroup},
         {"open", "open an adapter's web page in the browser", openHelp.c_str(), RunOpen},
+        {"watch", "print adapters as they appear, change and go", watchHelp.c_str(), RunWatch},
+        {"doctor", "find out why an adapter is missing", doctorHelp.c_str(), RunDoctor},
+        {"apply", "provision many adapters from a CSV file", applyHelp.c_str(), RunApply},
     };
     return commands;
 }

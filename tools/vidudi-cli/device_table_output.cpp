@@ -42,10 +42,54 @@ std::size_t ColumnsOf(const std::string& text) {
     return characters;
 }
 
+// The text with every byte that is not part of valid UTF-8 replaced by U+FFFD.
+std::string ValidUtf8(const std::string& text) {
+    std::string valid;
+    for (std::size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            valid += text[at++];
+        } else if (const std::size_t length = Utf8SequenceLength(text, at)) {
+            valid.append(text, at, length);
+            at += length;
+        } else {
+            valid += "\xEF\xBF\xBD";
+            ++at;
+        }
+    }
+    return valid;
+}
+
+std::string CsvField(const std::string& text) {
+    const std::string valid = ValidUtf8(text);
+    if (valid.find_first_of(",\"\r\n") == std::string::npos) return valid;
+    std::string quoted = "\"";
+    for (const char c : valid) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 }  // namespace
 
 const char* LocalAddressOf(const DeviceEntry& entry) {
     return entry.iface >= 0 && entry.iface < g_nLocalAddressCount ? LocalAddressTable[entry.iface] : "";
+}
+
+std::string TerminalText(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
 std::string JsonLine(const Json& value) {
@@ -56,8 +100,8 @@ std::string FormatDeviceTable() {
     using Row = std::array<std::string, 6>;
     std::vector<Row> rows{{"NAME", "ADDRESS", "NETMASK", "GATEWAY", "DHCP", "LOCAL ADDRESS"}};
     for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
-        rows.push_back({entry->name, entry->address, entry->netmask, entry->gateway,
-                        DhcpText(*entry), LocalAddressOf(*entry)});
+        rows.push_back({TerminalText(entry->name), entry->address, TerminalText(entry->netmask),
+                        TerminalText(entry->gateway), DhcpText(*entry), LocalAddressOf(*entry)});
     }
     std::array<std::size_t, 6> widths{};
     for (const Row& row : rows) {
@@ -91,6 +135,21 @@ std::string FormatDeviceJson() {
         devices.push_back(DeviceJson(*entry));
     }
     return JsonLine({{"devices", devices}});
+}
+
+std::string FormatDeviceCsv() {
+    std::string out = "name,address,netmask,gateway,dhcp,local_address\r\n";
+    for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
+        const std::string fields[] = {CsvField(entry->name),    entry->address,
+                                      CsvField(entry->netmask), CsvField(entry->gateway),
+                                      DhcpText(*entry),         LocalAddressOf(*entry)};
+        for (const std::string& field : fields) {
+            if (&field != fields) out += ',';
+            out += field;
+        }
+        out += "\r\n";
+    }
+    return out;
 }
 
 }  // namespace vidudi::cli

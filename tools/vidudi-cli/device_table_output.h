@@ -17,7 +17,14 @@ Json DeviceJson(const DeviceEntry& entry);
 // One line of JSON. Adapters send names in any bytes: text that is not valid UTF-8 is written
 // with U+FFFD in place of the bad bytes, never dropped.
 std::string JsonLine(const Json& value);
+// Text from the network as a terminal may show it: every control character and DEL becomes
+// \xHH, so that a name cannot move the cursor, forge a row or drive the terminal.
+std::string TerminalText(const std::string& text);
 std::string FormatDeviceTable();
 std::string FormatDeviceJson();
+// RFC 4180: a header line, then one record per device, CRLF after each; a field with a comma,
+// quote, CR or LF is quoted, its quotes doubled. Bytes that are not UTF-8 become U+FFFD, as in
+// JSON, so that the file reads as UTF-8.
+std::string FormatDeviceCsv();
 
 }  // namespace vidudi::cli

@@ -27,6 +27,17 @@ private:
     static std::set<std::string>& HeldNames();
 };
 
+// The firewall a test sets up; none at all (as on Linux) when state is empty.
+class FakeFirewall final : public Firewall {
+public:
+    std::optional<FirewallState> Inspect(unsigned short udpPort) override {
+        askedPort = udpPort;
+        return state;
+    }
+    std::optional<FirewallState> state;
+    unsigned short askedPort = 0;
+};
+
 class FakeVersionSource final : public VersionSource {
 public:
     std::optional<VersionRecord> Read() override { return record; }

@@ -4,7 +4,8 @@ namespace vidudi::platform {
 
 Services Win32Services() {
     return Services{&Win32VersionSource(), &Win32NetworkConnections(), &Win32DriveTypes(), &Win32TextConversion(),
-                    &Win32UserNames(), &Win32ReachabilityProbe(), &Win32Registry(), &Win32CommandLauncher(), &Win32ProgramFiles()};
+                    &Win32UserNames(), &Win32ReachabilityProbe(), &Win32Registry(), &Win32CommandLauncher(), &Win32ProgramFiles(),
+                    &Win32Firewall()};
 }
 
 }  // namespace vidudi::platform

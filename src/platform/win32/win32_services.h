@@ -13,6 +13,7 @@ ReachabilityProbe& Win32ReachabilityProbe();
 Registry& Win32Registry();
 CommandLauncher& Win32CommandLauncher();
 ProgramFiles& Win32ProgramFiles();
+Firewall& Win32Firewall();
 
 Services Win32Services();
 

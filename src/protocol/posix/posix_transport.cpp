@@ -83,11 +83,16 @@ public:
         any.sin_family = AF_INET;
         any.sin_port = htons(kDevicePort);
         any.sin_addr.s_addr = htonl(INADDR_ANY);
-        bind(receive_[i], reinterpret_cast<const sockaddr*>(&any), sizeof any);
+        health_[i] = {};
+        if (bind(receive_[i], reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
+            health_[i].receiveBound = false;
+            health_[i].portInUse = errno == EADDRINUSE;
+        }
         ip_mreq membership{};
         membership.imr_multiaddr = ToAddress(kDeviceGroup);
         membership.imr_interface = ToAddress(localAddress);
-        setsockopt(receive_[i], IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
+        health_[i].groupJoined =
+            setsockopt(receive_[i], IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) == 0;
         unsigned char loop = 0;
         setsockopt(receive_[i], IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop);
         // Room for a burst of hundreds of replies between two reads. The system caps SO_RCVBUF
@@ -110,8 +115,11 @@ public:
         group.sin_family = AF_INET;
         group.sin_port = htons(kDevicePort);
         group.sin_addr = ToAddress(kDeviceGroup);
-        sendto(send_[i], data, length, 0, reinterpret_cast<const sockaddr*>(&group), sizeof group);
+        health_[i].sendFailed =
+            sendto(send_[i], data, length, 0, reinterpret_cast<const sockaddr*>(&group), sizeof group) < 0;
     }
+
+    SocketHealth HealthOf(int i) override { return health_[i]; }
 
     AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) override {
         pollfd entries[kMaxLocalAddresses];
@@ -142,7 +150,14 @@ public:
                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (length < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? kNothingQueued : kReadFailed;
         if (static_cast<std::size_t>(length) > capacity) return kReadFailed;
+        lastSender_[i] = from.sin_addr;
         return static_cast<int>(length);
+    }
+
+    std::string SenderOfLastRead(int i) override {
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &lastSender_[i], text, sizeof text);
+        return text;
     }
 
     std::int64_t NowMicros() override {
@@ -167,6 +182,8 @@ private:
     int send_[kMaxLocalAddresses];
     int receive_[kMaxLocalAddresses];
     in_addr sendFrom_[kMaxLocalAddresses]{};
+    in_addr lastSender_[kMaxLocalAddresses]{};
+    SocketHealth health_[kMaxLocalAddresses]{};
 };
 
 }  // namespace

@@ -140,7 +140,10 @@ void WinsockTransport::OpenReceiveSocket(int i, const char* localAddress) {
 
     SOCKET socket = ::socket(AF_INET, SOCK_DGRAM, 0);
     receiveSockets_[i] = static_cast<SocketHandle>(socket);
-    if (socket == INVALID_SOCKET) return;
+    if (socket == INVALID_SOCKET) {
+        health_[i] = {false, false, false, false};
+        return;
+    }
 
     // Every receive socket binds the same port, on its own address.
     SetByteOption(socket, SOL_SOCKET, SO_REUSEADDR, 1);
@@ -151,13 +154,20 @@ void WinsockTransport::OpenReceiveSocket(int i, const char* localAddress) {
     local.sin_addr.s_addr = inet_addr(localAddress);
     // Windows delivers the group's datagrams to a socket bound to the unicast address of the
     // interface they arrived on; this is what keeps each address's replies on its own socket.
-    bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+    health_[i] = {};
+    if (bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) == SOCKET_ERROR) {
+        health_[i].receiveBound = false;
+        // WSAEACCES: the other socket holds the port for itself alone (or, under Wine, a Linux
+        // socket that did not share it).
+        const int error = WSAGetLastError();
+        health_[i].portInUse = error == WSAEADDRINUSE || error == WSAEACCES;
+    }
 
     ip_mreq membership{};  // 8 bytes: group, then interface
     membership.imr_multiaddr.s_addr = inet_addr(kDeviceGroup);
     membership.imr_interface.s_addr = local.sin_addr.s_addr;
-    setsockopt(socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, reinterpret_cast<const char*>(&membership),
-               sizeof membership);
+    health_[i].groupJoined = setsockopt(socket, IPPROTO_IP, IP_ADD_MEMBERSHIP,
+                                        reinterpret_cast<const char*>(&membership), sizeof membership) == 0;
 
     SetByteOption(socket, IPPROTO_IP, IP_MULTICAST_LOOP, 0);
 
@@ -188,9 +198,11 @@ void WinsockTransport::Send(int i, const std::uint8_t* data, std::size_t length)
                sizeof outgoing);
 
     const sockaddr_in destination = DeviceGroupAddress();
-    sendto(socket, reinterpret_cast<const char*>(data), static_cast<int>(length), 0,
-           reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+    health_[i].sendFailed = sendto(socket, reinterpret_cast<const char*>(data), static_cast<int>(length), 0,
+                                   reinterpret_cast<const sockaddr*>(&destination), sizeof destination) == SOCKET_ERROR;
 }
+
+SocketHealth WinsockTransport::HealthOf(int i) { return IsSlot(i) ? health_[i] : SocketHealth{}; }
 
 AddressSet WinsockTransport::Poll(AddressSet addresses, std::int64_t timeoutMicros) {
     if (timeoutMicros < 0) timeoutMicros = 0;
@@ -230,10 +242,21 @@ int WinsockTransport::Receive(int i, std::uint8_t* buffer, std::size_t capacity)
     int senderLength = sizeof sender;
     const int received = recvfrom(AsSocket(receiveSockets_[i]), reinterpret_cast<char*>(buffer),
                                   room, 0, reinterpret_cast<sockaddr*>(&sender), &senderLength);
-    if (received != SOCKET_ERROR) return received;
+    if (received != SOCKET_ERROR) {
+        lastSenders_[i] = sender.sin_addr.s_addr;
+        return received;
+    }
     // WSAEMSGSIZE: a datagram too long for the buffer, whose head Windows has kept and whose
     // rest it has dropped. A cut datagram is never taken for a whole one.
     return WSAGetLastError() == WSAEWOULDBLOCK ? kNothingQueued : kReadFailed;
+}
+
+std::string WinsockTransport::SenderOfLastRead(int i) {
+    if (!IsSlot(i)) return {};
+    in_addr address{};
+    address.s_addr = lastSenders_[i];
+    const char* text = inet_ntoa(address);
+    return text ? text : "";
 }
 
 std::int64_t WinsockTransport::NowMicros() {

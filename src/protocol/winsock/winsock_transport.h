@@ -25,6 +25,8 @@ public:
     void Send(int i, const std::uint8_t* data, std::size_t length) override;
     AddressSet Poll(AddressSet addresses, std::int64_t timeoutMicros) override;
     int Receive(int i, std::uint8_t* buffer, std::size_t capacity) override;
+    std::string SenderOfLastRead(int i) override;
+    SocketHealth HealthOf(int i) override;
     std::int64_t NowMicros() override;
     void Sleep(int milliseconds) override;
 
@@ -39,6 +41,9 @@ private:
     SocketHandle receiveSockets_[kMaxLocalAddresses];
     // The interface address of each send socket, in network order, for IP_MULTICAST_IF.
     std::uint32_t sendInterfaces_[kMaxLocalAddresses] = {};
+    // Who sent the datagram last read on each receive socket, in network order.
+    std::uint32_t lastSenders_[kMaxLocalAddresses] = {};
+    SocketHealth health_[kMaxLocalAddresses] = {};
     bool started_ = false;
 };
 
