@@ -4,8 +4,8 @@ namespace vidudi::platform {
 
 Services Win32Services() {
     return Services{&Win32VersionSource(), &Win32NetworkConnections(), &Win32DriveTypes(), &Win32TextConversion(),
-                    &Win32UserNames(), &Win32ReachabilityProbe(), &Win32Registry(), &Win32CommandLauncher(), &Win32ProgramFiles(),
-                    &Win32Firewall()};
+                    &Win32UserNames(), &Win32ReachabilityProbe(), &Win32Registry(), &Win32CommandLauncher(),
+                    nullptr /* shares go to drive letters */, &Win32ProgramFiles(), &Win32Firewall()};
 }
 
 }  // namespace vidudi::platform
