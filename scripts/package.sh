@@ -90,18 +90,3 @@ makensis -V2 -NOCD \
 echo "=== package $name, in $(( $(date +%s) - started )) s"
 (cd "$dist" && ls -l "$(basename "$zip_file")" "$(basename "$setup_file")")
 unzip -Z1 "$zip_file" | sed 's/^/  /'
-
-# The Linux window, vidudi-gui, staged apart for the Linux package: its install rules
-# (component gui) under build/dist/linux/ as they will lie under /usr. Built in a tree of its
-# own, as a stripped release without the tests. Qt 6 is needed (scripts/install-deps.sh).
-gui_build=$root/build/linux-gui
-echo "=== build: vidudi-gui"
-cmake -S "$root" -B "$gui_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIDUDI_TESTS=OFF >/dev/null
-if cmake --build "$gui_build" -j "$(nproc)" --target vidudi-gui; then
-    rm -rf -- "$dist/linux"
-    cmake --install "$gui_build" --prefix "$dist/linux" --component gui --strip >/dev/null
-    (cd "$dist/linux" && find . -type f | LC_ALL=C sort | sed 's|^\./|  linux/|')
-else
-    echo "package.sh: vidudi-gui not built (is qt6-base-dev installed?)" >&2
-    exit 1
-fi
