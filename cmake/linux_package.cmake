@@ -7,7 +7,7 @@ set(_staged ${CMAKE_BINARY_DIR}/package/linux)
 file(MAKE_DIRECTORY ${_staged})
 
 # Man pages, with the project's version, compressed as Debian wants them.
-foreach(_page vidudi.1 nas-emulator.1)
+foreach(_page vidudi.1 nas-emulator.1 vidudi-gui.1)
   configure_file(${_linux}/${_page} ${_staged}/${_page} @ONLY)
   add_custom_command(OUTPUT ${_staged}/${_page}.gz
     COMMAND gzip -9 -n -c ${_staged}/${_page} > ${_staged}/${_page}.gz

@@ -19,7 +19,9 @@ trap 'rm -rf "$scratch"' EXIT
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$scratch/contents.txt"
 for path in /usr/bin/vidudi /usr/bin/nas-emulator /usr/share/man/man1/vidudi.1.gz /usr/share/man/man1/nas-emulator.1.gz \
-    /usr/share/bash-completion/completions/vidudi /usr/share/vidudi/wireshark/vidudi.lua /usr/share/doc/vidudi/copyright; do
+    /usr/share/bash-completion/completions/vidudi /usr/share/vidudi/wireshark/vidudi.lua /usr/share/doc/vidudi/copyright \
+    /usr/bin/vidudi-gui /usr/share/man/man1/vidudi-gui.1.gz /usr/share/applications/vidudi-gui.desktop \
+    /usr/share/vidudi/res/Norvane_bkgnd.bmp; do
     grep -qx "$path" "$scratch/contents.txt" || fail "$path is not in the package: $(cat "$scratch/contents.txt")"
 done
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is $(dpkg-deb -f "$deb" Version)"
