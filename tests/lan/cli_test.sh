@@ -45,9 +45,9 @@ VIDUDI_PASSWORD=s3cret run 0 --verbose verify NAS-Locked
 VIDUDI_PASSWORD=s3cret-but-far-too-long run 2 verify NAS-Locked
 requests "$m" <<'TXT'
 3/4 len=35 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa'
-3/4 len=40 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaawrong'
+3/4 len=40 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa*****'
 3/4 len=35 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa'
-3/4 len=41 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaas3cret'
+3/4 len=41 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa******'
 3/4 len=35 to=10.77.1.11 id=000ea100000b netmask= gateway= payload=b'adminU\xaa'
 TXT
 
