@@ -83,11 +83,15 @@ printf '%s\t%s\t%s\t%s\n' NAS-ONE 10.77.1.10 255.255.255.0 10.77.1.1 NAS-TWO 10.
 drv list-rows 1000 | sort >"$WORK/rows.txt"
 diff -u "$WORK/expected-rows.txt" "$WORK/rows.txt" || wine_fail "the device list differs"
 # The images come from res\ of the working folder: the background (a failure shows a message
-# box) and the section bar, Refresh highlighted as the current section.
-images=("$source/res/search_on.bmp" "$source/res/device_setting.bmp" "$source/res/exit.bmp")
+# box) and the section bar, Refresh highlighted as the current section. Refresh has the keyboard
+# focus at first, so its face is under a focus rectangle.
+images=("$source/res/device_setting.bmp" "$source/res/exit.bmp")
+refresh=$(drv screen-rect 1002) || wine_fail "no screen rectangle for Refresh"
 for tries in $(seq 20); do
     vlan_client_exec import -window root -depth 8 "rgb:$WORK/screen.rgb" 2>>"$WORK/import.err" &&
         python3 "$here/package_check.py" "$WORK/screen.rgb" 1024 "${images[@]}" 2>"$WORK/images.err" &&
+        # shellcheck disable=SC2086
+        python3 "$here/focus_check.py" "$WORK/screen.rgb" 1024 $refresh "$source/res/search_on.bmp" 2>"$WORK/images.err" &&
         break
     sleep 0.5
 done
