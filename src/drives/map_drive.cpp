@@ -41,6 +41,20 @@ void RefreshAfterChange(toolkit::DialogWindow& window, int row, bool hostIgnores
                   window.ListItemText(IDC_DEVICE_LIST, row, 1), hostIgnoresCase);
 }
 
+// Mount and Unmount end alike: their button comes back, a box tells the outcome, and after a
+// success the share list shows the change. Returns whether it succeeded.
+bool Conclude(toolkit::DialogWindow& window, int button, bool succeeded, const char* failedText,
+              const char* succeededText, int deviceRow, bool hostIgnoresCase) {
+    window.Enable(button, true);
+    if (!succeeded) {
+        window.MessageBox(failedText, "Error", MessageIcon::Error);
+        return false;
+    }
+    window.MessageBox(succeededText, "Confirm", MessageIcon::Information);
+    RefreshAfterChange(window, deviceRow, hostIgnoresCase);
+    return true;
+}
+
 // Without drive letters (Linux) the desktop mounts the share under a folder of its own: as a
 // guest first, then as the user the login dialog names; the file manager then shows it.
 void MountShareFolder(toolkit::DialogWindow& window, const MountSteps& steps, int deviceRow, const std::string& share) {
@@ -50,13 +64,7 @@ void MountShareFolder(toolkit::DialogWindow& window, const MountSteps& steps, in
         steps.askShareCredentials();
         mounted = mounts.Mount(g_szSelectedIP, share, platform::ShareCredentials{g_szLoginUser, g_szLoginPassword});
     }
-    window.Enable(IDC_MOUNT, true);
-    if (!mounted) {
-        window.MessageBox(kMountFailed, "Error", MessageIcon::Error);
-        return;
-    }
-    window.MessageBox(kMounted, "Confirm", MessageIcon::Information);
-    RefreshAfterChange(window, deviceRow, true);
+    if (!Conclude(window, IDC_MOUNT, mounted, kMountFailed, kMounted, deviceRow, true)) return;
     const auto mount = FindShareMount(window.ListItemText(IDC_DEVICE_LIST, deviceRow, 0), g_szSelectedIP, share);
     if (mount) mounts.OpenFolder(mount->folder);
 }
@@ -71,13 +79,7 @@ void UnmountShareFolder(toolkit::DialogWindow& window, int shareRow, int deviceR
     for (const platform::ShareMount& mount : mounts.Mounted()) {
         if (!folder.empty() && mount.folder == folder) unmounted = mounts.Unmount(mount);
     }
-    window.Enable(IDC_UNMOUNT, true);
-    if (!unmounted) {
-        window.MessageBox(kUnmountFailed, "Error", MessageIcon::Error);
-        return;
-    }
-    window.MessageBox(kUnmounted, "Confirm", MessageIcon::Information);
-    RefreshAfterChange(window, deviceRow, true);
+    Conclude(window, IDC_UNMOUNT, unmounted, kUnmountFailed, kUnmounted, deviceRow, true);
 }
 
 }  // namespace
@@ -154,13 +156,7 @@ void OnMount(toolkit::Dialog& main, const MountSteps& steps) {
             connected = Connect(remote, drive, 1, platform::kConnectUpdateProfile);
         }
     }
-    window.Enable(IDC_MOUNT, true);
-    if (!connected) {
-        window.MessageBox(kMountFailed, "Error", MessageIcon::Error);
-        return;
-    }
-    window.MessageBox(kMounted, "Confirm", MessageIcon::Information);
-    RefreshAfterChange(window, deviceRow, false);
+    Conclude(window, IDC_MOUNT, connected, kMountFailed, kMounted, deviceRow, false);
 }
 
 void OnUnmount(toolkit::Dialog& main) {
@@ -184,13 +180,7 @@ void OnUnmount(toolkit::Dialog& main) {
     window.Enable(IDC_UNMOUNT, false);
     const bool disconnected =
         platform::CurrentServices().connections->Disconnect(drive, platform::kConnectUpdateProfile, false);
-    window.Enable(IDC_UNMOUNT, true);
-    if (!disconnected) {
-        window.MessageBox(kUnmountFailed, "Error", MessageIcon::Error);
-        return;
-    }
-    window.MessageBox(kUnmounted, "Confirm", MessageIcon::Information);
-    RefreshAfterChange(window, devices.SelectedRowFromTop(), true);
+    Conclude(window, IDC_UNMOUNT, disconnected, kUnmountFailed, kUnmounted, devices.SelectedRowFromTop(), true);
 }
 
 }  // namespace vidudi
