@@ -104,14 +104,9 @@ TEST_F(MainWindowTest, TheReturnRuleLeavesMouseClicksWithCtrlAndShiftAlone) {
     // of the Return key.
     constexpr std::uintptr_t keys = toolkit::kMouseShift | toolkit::kMouseControl;
     static_assert((keys | toolkit::kMouseLeftButton) == 13);
-    const auto searches = [this] {
-        std::size_t requests = 0;
-        for (const auto& sent : lan.sent()) requests += sent.bytes[0] == kOpDiscovery;
-        return requests / 2;
-    };
     RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
         window.Click(IDC_REFRESH, keys);
-        EXPECT_EQ(searches(), 2u);
+        EXPECT_EQ(Searches(), 2u);
         window.ClickListRow(IDC_DEVICE_LIST, 1, keys);
         EXPECT_TRUE(dialog.m_bDeviceChosen);
         EXPECT_EQ(window.Text(IDC_HOST_NAME), "NAS-2");
