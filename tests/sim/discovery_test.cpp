@@ -41,7 +41,6 @@ TEST_F(DiscoveryTest, OneSearchWindowCoversEveryLocalAddress) {
     std::set<std::vector<std::uint8_t>> tags;
     for (int count : {1, 3, 8, 32}) {
         SCOPED_TRACE(count);
-        testing::ResetProtocolState();
         SimulatedLan fresh;
         UseTransport(&fresh);
         // A 33rd address is left out: only the first 32 are used.

@@ -104,14 +104,9 @@ TEST_F(MainWindowTest, TheReturnRuleLeavesMouseClicksWithCtrlAndShiftAlone) {
     // of the Return key.
     constexpr std::uintptr_t keys = toolkit::kMouseShift | toolkit::kMouseControl;
     static_assert((keys | toolkit::kMouseLeftButton) == 13);
-    const auto searches = [this] {
-        std::size_t requests = 0;
-        for (const auto& sent : lan.sent()) requests += sent.bytes[0] == kOpDiscovery;
-        return requests / 2;
-    };
     RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
         window.Click(IDC_REFRESH, keys);
-        EXPECT_EQ(searches(), 2u);
+        EXPECT_EQ(Searches(), 2u);
         window.ClickListRow(IDC_DEVICE_LIST, 1, keys);
         EXPECT_TRUE(dialog.m_bDeviceChosen);
         EXPECT_EQ(window.Text(IDC_HOST_NAME), "NAS-2");
@@ -145,6 +140,7 @@ TEST_F(MainWindowTest, AtAnotherDpiTheLayoutFontsAndColumnsAreScaled) {
         std::map<int, toolkit::Rect> rects;  // the window (0) and every control
         std::vector<int> fontHeights;
         std::vector<int> columnWidths;
+        bool operator==(const Look&) const = default;
     };
     const auto look = [this](Window& window) {
         Look seen;
@@ -170,9 +166,6 @@ TEST_F(MainWindowTest, AtAnotherDpiTheLayoutFontsAndColumnsAreScaled) {
         for (int& width : at96.columnWidths) width = toolkit::ScaleToDpi(width, dpi);
         return at96;
     };
-    const auto same = [](const Look& a, const Look& b) {
-        return a.rects == b.rects && a.fontHeights == b.fontHeights && a.columnWidths == b.columnWidths;
-    };
     Look at96;
     RunProgram([&](Window& window, ui::CVidudiDlg&) {
         at96 = look(window);
@@ -192,11 +185,11 @@ TEST_F(MainWindowTest, AtAnotherDpiTheLayoutFontsAndColumnsAreScaled) {
         const Look at144 = look(window);
         EXPECT_EQ(at144.rects.at(0), (toolkit::Rect{0, 0, 1201, 888}));
         EXPECT_EQ(at144.rects.at(IDC_REFRESH), (toolkit::Rect{64, 357, 171, 30}));
-        EXPECT_TRUE(same(at144, scaled(at96, 144)));
+        EXPECT_TRUE(at144 == scaled(at96, 144));
         window.ChangeDpi(96);
-        EXPECT_TRUE(same(look(window), at96));
+        EXPECT_TRUE(look(window) == at96);
         window.ChangeDpi(120);
-        EXPECT_TRUE(same(look(window), scaled(at96, 120)));
+        EXPECT_TRUE(look(window) == scaled(at96, 120));
         window.Click(IDC_EXIT);
     });
 }

@@ -162,10 +162,7 @@ TEST_F(MapDriveTest, AnUnreachableDeviceIsToldAndTheListSearchedAgain) {
     fake.reachability.Answer("10.77.1.10", false);
     RunProgram([&](Window& window, ui::CVidudiDlg& dialog) {
         auto mount = [&] {
-            window.Click(IDC_REFRESH);
-            window.ClickListRow(IDC_DEVICE_LIST, 0);
-            window.Click(IDC_MAP_DRIVE);
-            window.ClickListRow(IDC_SHARE_LIST, 0);
+            ChooseShare(window, 0);
             const std::size_t sent = lan.sent().size();
             window.Click(IDC_MOUNT);
             EXPECT_FALSE(dialog.m_bDeviceChosen);

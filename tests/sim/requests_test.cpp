@@ -2,6 +2,8 @@
 // the requests bring back is checked by the command line (tests/lan/commands_test.sh).
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "protocol/discovery.h"
 #include "protocol/requests.h"
 #include "support/protocol_state.h"
@@ -30,12 +32,13 @@ protected:
         ASSERT_TRUE(FindDeviceByAddress(address));
     }
 
-    // Runs an operation and returns its virtual duration in milliseconds.
+    // Runs an operation: its virtual duration in milliseconds, and its result.
+    using Took = std::pair<std::int64_t, int>;
     template <typename Operation>
-    std::int64_t Timed(Operation operation, int& result) {
+    Took Timed(Operation operation) {
         const std::int64_t start = lan.NowMicros();
-        result = operation();
-        return (lan.NowMicros() - start) / 1000;
+        const int result = operation();
+        return {(lan.NowMicros() - start) / 1000, result};
     }
 
     // A peer that answers each request of op `requestOp` with `reply`, with the request's tag.
@@ -64,14 +67,12 @@ TEST_F(RequestsTest, OnlyTheClockEndsAWaitWhateverElseArrives) {
     config.workGroup = std::string(100, 'W');  // longer than the buffer: cut
     auto device = AttachDevice(lan, 1, config);
     Choose("10.77.1.10");
-    int result = 0;
     // A prompt reply is taken when it arrives, and traced.
     device->config().faults.replyDelayMs = 2;
     static std::string trace;
     SetTraceSink([](const char* line) { trace += line; });
-    EXPECT_EQ(Timed(GetWorkGroup, result), 2);
+    EXPECT_EQ(Timed(GetWorkGroup), (Took{2, 1}));
     SetTraceSink(nullptr);
-    EXPECT_EQ(result, 1);
     EXPECT_EQ(std::string(g_szWorkGroup), std::string(35, 'W'));
     EXPECT_EQ(trace, "workgroup=" + std::string(35, 'W') + "\n");
 
@@ -80,25 +81,20 @@ TEST_F(RequestsTest, OnlyTheClockEndsAWaitWhateverElseArrives) {
     // exactly their nominal time.
     lan.AddStream(1, Bytes(40, 9), lan.NowMicros(), 1000);
     device->config().faults.replyDelayMs = 800;
-    EXPECT_EQ(Timed(GetWorkGroup, result), 800);
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(Timed(GetWorkGroup), (Took{800, 1}));
     device->config().faults.replyDelayMs = 1600;
-    EXPECT_EQ(Timed(GetWorkGroup, result), 1110);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(GetWorkGroup), (Took{1110, 0}));
     lan.Sleep(1000);  // the late reply arrives and stays queued
     DeviceList.head->id[9] = 99;  // the device no longer answers
     // After a give-up the next request flushes for its 11 cycles first: the late work group is
     // dropped there, not taken for the share list.
-    EXPECT_EQ(Timed(GetShareList, result), 110 + 2210);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(GetShareList), (Took{110 + 2210, 0}));
     CopyText(g_szNewIP, "10.77.1.20");
-    EXPECT_EQ(Timed(SetStaticAddress, result), 11010);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(SetStaticAddress), (Took{11010, 0}));
     // A socket that fails every read ends its wait on time too.
     lan.FailReads("10.77.1.2", 1 << 30);
-    SetHostName();
+    EXPECT_EQ(SetHostName(), 0);
     EXPECT_EQ((lan.NowMicros() - lan.sent().back().atMicros) / 1000, 1110);  // its own wait, on time
-    EXPECT_EQ(result, 0);
 }
 
 TEST_F(RequestsTest, AReplyThatComesAfterItsRequestGaveUpIsNotTheNextOnesAnswer) {
@@ -112,29 +108,26 @@ TEST_F(RequestsTest, AReplyThatComesAfterItsRequestGaveUpIsNotTheNextOnesAnswer)
         for (const ShareEntry* share = ShareList.head; share; share = share->next) names.emplace_back(share->name);
         return names;
     };
-    int result = 0;
     // Answered requests: the next one only drops what is queued, and costs nothing more.
     device->config().faults.replyDelayMs = 5;
-    EXPECT_EQ(Timed(GetWorkGroup, result), 5);
-    EXPECT_EQ(Timed(GetShareList, result), 5);
+    EXPECT_EQ(Timed(GetWorkGroup), (Took{5, 1}));
+    EXPECT_EQ(Timed(GetShareList), (Took{5, 1}));
 
     // A device that answers every query after 1.15 s: the work group comes 40 ms after its
     // wait ended, before the share list's own answer. The share list's flush waits out its 11
     // cycles and drops it, then the share list gets its own reply.
     device->config().faults.replyDelayMs = 1150;
-    EXPECT_EQ(Timed(GetWorkGroup, result), 1110);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Timed(GetShareList, result), 110 + 1150);
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(Timed(GetWorkGroup), (Took{1110, 0}));
+    EXPECT_EQ(Timed(GetShareList), (Took{110 + 1150, 1}));
     EXPECT_EQ(shares(), (std::vector<std::string>{"public", "music"}));
     device->config().faults.replyDelayMs = 5;
-    EXPECT_EQ(Timed(GetWorkGroup, result), 5);  // the slow flush once only
+    EXPECT_EQ(Timed(GetWorkGroup), (Took{5, 1}));  // the slow flush once only
     EXPECT_STREQ(g_szWorkGroup, "WORKGROUP");
 
     // A password check has no flush of its own, but a late share list already in is not read
     // as its verdict: the device refuses the empty password.
     device->config().faults.replyDelayMs = 2300;
-    EXPECT_EQ(Timed(GetShareList, result), 2210);
+    EXPECT_EQ(Timed(GetShareList), (Took{2210, 0}));
     lan.Sleep(200);
     device->config().faults.replyDelayMs = 5;
     CopyText(g_szLoginUser, "admin");
@@ -157,9 +150,7 @@ TEST_F(RequestsTest, RepliesOfOthersArePassedOver) {
     // Each is judged, as the trace and the doctor show it.
     std::vector<DatagramFate> fates;
     ObserveDatagrams([&](int, const std::string&, const Datagram&, DatagramFate fate) { fates.push_back(fate); });
-    int result = -1;
-    EXPECT_EQ(Timed(SetHostName, result), 1110);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Timed(SetHostName), (Took{1110, 0}));
     EXPECT_EQ(fates, (std::vector{DatagramFate::OtherSender, DatagramFate::OtherInstance, DatagramFate::Malformed}));
     // EnableDhcp takes any address, but not a reply too short to carry one.
     fates.clear();

@@ -44,13 +44,6 @@ protected:
         });
     }
 
-    std::size_t DiscoveryRequests() const {
-        std::size_t requests = 0;
-        for (const auto& sent : lan.sent()) requests += sent.bytes[0] == kOpDiscovery;
-        return requests;
-    }
-    std::size_t Searches() const { return DiscoveryRequests() / 2; }  // two copies each
-
     std::shared_ptr<nasemu::EmulatedDevice> openDevice;
 };
 

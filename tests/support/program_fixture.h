@@ -54,6 +54,14 @@ protected:
         return texts;
     }
 
+    // Search requests sent so far; each search sends two copies.
+    std::size_t DiscoveryRequests() const {
+        std::size_t requests = 0;
+        for (const auto& sent : lan.sent()) requests += sent.bytes[0] == kOpDiscovery;
+        return requests;
+    }
+    std::size_t Searches() const { return DiscoveryRequests() / 2; }
+
     static inline const std::string kSource = VIDUDI_SOURCE_DIR;
     SimulatedLan lan;
     platform::FakePlatform fake;

@@ -11,6 +11,8 @@
 namespace vidudi {
 namespace {
 
+constexpr std::uint8_t kId[10] = {};  // no column shows the identity
+
 // An empty device table, and these local addresses.
 void StartTable(std::initializer_list<const char*> localAddresses) {
     FreeDeviceList();
@@ -23,11 +25,10 @@ void StartTable(std::initializer_list<const char*> localAddresses) {
 // is not UTF-8 one per byte.
 TEST(CliOutputTest, TableIsAlignedUnderItsHeader) {
     StartTable({"10.77.1.2", "10.77.2.2"});
-    const std::uint8_t id[10] = {};
-    AppendDeviceEntry("NAS-1", "10.77.1.10", "255.255.255.0", "10.77.1.1", id, "1", 0);
-    AppendDeviceEntry("Stor\"age\\2", "10.77.2.100", "255.255.0.0", "", id, "0", 1);
-    AppendDeviceEntry("Gr\xC3\xB6\xC3\x9F" "e-NAS", "10.77.1.11", "255.255.255.0", "", id, "0", 0);  // Größe-NAS
-    AppendDeviceEntry("Gr\xF6\xDF" "e-NAS-1", "10.77.1.12", "255.255.255.0", "", id, "0", 0);  // Latin-1
+    AppendDeviceEntry("NAS-1", "10.77.1.10", "255.255.255.0", "10.77.1.1", kId, "1", 0);
+    AppendDeviceEntry("Stor\"age\\2", "10.77.2.100", "255.255.0.0", "", kId, "0", 1);
+    AppendDeviceEntry("Gr\xC3\xB6\xC3\x9F" "e-NAS", "10.77.1.11", "255.255.255.0", "", kId, "0", 0);  // Größe-NAS
+    AppendDeviceEntry("Gr\xF6\xDF" "e-NAS-1", "10.77.1.12", "255.255.255.0", "", kId, "0", 0);  // Latin-1
     EXPECT_EQ(cli::FormatDeviceTable(),
               "NAME         ADDRESS      NETMASK        GATEWAY    DHCP  LOCAL ADDRESS\n"
               "NAS-1        10.77.1.10   255.255.255.0  10.77.1.1  yes   10.77.1.2\n"
@@ -43,9 +44,8 @@ TEST(CliOutputTest, ControlCharactersAreShownAsEscapes) {
     EXPECT_EQ(cli::TerminalText("A\x1B[2J\rB\nC\tD\x7F\x01\x1F E\xC3\xB6\x80"),
               "A\\x1B[2J\\x0DB\\x0AC\\x09D\\x7F\\x01\\x1F E\xC3\xB6\x80");
     StartTable({"10.77.1.2"});
-    const std::uint8_t id[10] = {};
-    AppendDeviceEntry("NAS\n10.0.0.9", "10.77.1.10", "255.255.255.0\x1B", "", id, "0", 0);
-    AppendDeviceEntry("NAS-2", "10.77.1.11", "255.255.255.0", "", id, "0", 0);
+    AppendDeviceEntry("NAS\n10.0.0.9", "10.77.1.10", "255.255.255.0\x1B", "", kId, "0", 0);
+    AppendDeviceEntry("NAS-2", "10.77.1.11", "255.255.255.0", "", kId, "0", 0);
     EXPECT_EQ(cli::FormatDeviceTable(),
               "NAME             ADDRESS     NETMASK            GATEWAY  DHCP  LOCAL ADDRESS\n"
               "NAS\\x0A10.0.0.9  10.77.1.10  255.255.255.0\\x1B           no    10.77.1.2\n"
@@ -56,10 +56,9 @@ TEST(CliOutputTest, ControlCharactersAreShownAsEscapes) {
 // CSV: quoted only where RFC 4180 needs it, quotes doubled, bytes that are not UTF-8 replaced.
 TEST(CliOutputTest, CsvQuotesWhatNeedsIt) {
     StartTable({"10.77.1.2"});
-    const std::uint8_t id[10] = {};
-    AppendDeviceEntry("Stor\"age, 2", "10.77.1.10", "255.255.255.0", "10.77.1.1", id, "1", 0);
-    AppendDeviceEntry("A\nB\rC", "10.77.1.11", "255.255.255.0", "", id, "0", 0);
-    AppendDeviceEntry("Gr\xF6\xDF" "e", "10.77.1.12", "255.255.255.0", "", id, "0", 3);
+    AppendDeviceEntry("Stor\"age, 2", "10.77.1.10", "255.255.255.0", "10.77.1.1", kId, "1", 0);
+    AppendDeviceEntry("A\nB\rC", "10.77.1.11", "255.255.255.0", "", kId, "0", 0);
+    AppendDeviceEntry("Gr\xF6\xDF" "e", "10.77.1.12", "255.255.255.0", "", kId, "0", 3);
     EXPECT_EQ(cli::FormatDeviceCsv(),
               "name,address,netmask,gateway,dhcp,local_address\r\n"
               "\"Stor\"\"age, 2\",10.77.1.10,255.255.255.0,10.77.1.1,yes,10.77.1.2\r\n"

@@ -3,10 +3,9 @@ add_executable(drives_unit_tests ${CMAKE_CURRENT_LIST_DIR}/web_page_test.cpp)
 vidudi_target_defaults(drives_unit_tests)
 target_link_libraries(drives_unit_tests PRIVATE vidudi_drives vidudi_platform_fake GTest::gtest_main)
 if(NOT WIN32)
-  # Opening a web address the Linux way, with a stand-in script for the browser; the other
-  # Linux services, with stand-ins for gio and xdg-open.
-  target_sources(drives_unit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/url_opener_posix_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/posix_services_test.cpp)
+  # The Linux services, opening a web address among them, with stand-ins for gio, xdg-open and
+  # the browser.
+  target_sources(drives_unit_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix_services_test.cpp)
   target_link_libraries(drives_unit_tests PRIVATE vidudi_platform_posix)
 endif()
 add_test(NAME unit.drives COMMAND drives_unit_tests)

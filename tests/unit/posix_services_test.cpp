@@ -1,5 +1,6 @@
-// The Linux services of the window: the single-instance lock, text, version, the web page's
-// last resort, and shares through GVfs, with a stand-in gio that records how it was run.
+// The Linux services: the single-instance lock, text, version, opening a web address, the web
+// page's last resort, and shares through GVfs, with stand-ins for gio, xdg-open and the browser
+// that record how they were run.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -24,13 +25,13 @@ std::string ReadAll(const fs::path& path) {
 }
 
 // A scratch folder as the user's runtime folder, and stand-ins for gio and xdg-open first in
-// PATH; the environment is restored afterwards.
+// PATH; the environment (and VIDUDI_BROWSER) is restored afterwards.
 class PosixServicesTest : public ::testing::Test {
 protected:
     PosixServicesTest() {
         char pattern[] = "/tmp/vidudi-posix.XXXXXX";
         dir_ = mkdtemp(pattern);
-        for (const char* name : {"XDG_RUNTIME_DIR", "PATH"}) {
+        for (const char* name : {"XDG_RUNTIME_DIR", "PATH", "VIDUDI_BROWSER"}) {
             const char* value = std::getenv(name);
             saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
         }
@@ -116,6 +117,19 @@ TEST_F(PosixServicesTest, TheWindowTakesTheNtPathAndTheWebPageItsLastResort) {
     OpenWebPage("10.77.1.11");
     EXPECT_EQ(ReadAll(Log()), "open http://10.77.1.10\nopen http://10.77.1.11\n");
     UseServices({});
+}
+
+// The browser gets the address as one argument, no shell ever reads it, and only web addresses go.
+TEST_F(PosixServicesTest, TheAddressIsOneArgumentThatNoShellReads) {
+    Script("browser", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done >>'" + Log() + "'\n");
+    setenv("VIDUDI_BROWSER", (dir_ / "bin" / "browser").c_str(), 1);
+    CommandLauncher& launcher = PosixCommandLauncher();
+    const std::string url = "http://10.77.1.10/$(touch " + (dir_ / "marker").string() + ");a b*`id`";
+    EXPECT_TRUE(launcher.OpenUrl(url));
+    for (const char* notWeb : {"--help", "file:///etc/passwd", ""}) EXPECT_FALSE(launcher.OpenUrl(notWeb)) << notWeb;
+    EXPECT_EQ(launcher.WinExec("sh -c 'touch x'", kShowHidden), kWinExecNoResources);
+    EXPECT_FALSE(fs::exists(dir_ / "marker"));
+    EXPECT_EQ(ReadAll(Log()), url + "\n");
 }
 
 TEST_F(PosixServicesTest, SharesMountAndUnmountThroughGioAndShowFromGvfsFolder) {
