@@ -1,17 +1,13 @@
 #include "adapter_watch.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "device_table_output.h"
 
 namespace vidudi::cli {
 
 WatchedAdapter Watched(const DeviceEntry& entry) {
-    char identity[13];
-    std::snprintf(identity, sizeof identity, "%02x%02x%02x%02x%02x%02x", entry.id[0], entry.id[1],
-                  entry.id[2], entry.id[3], entry.id[4], entry.id[5]);
-    return {identity,      entry.name,          entry.address, entry.netmask,
+    return {IdentityHex(entry),      entry.name,          entry.address, entry.netmask,
             entry.gateway, entry.dhcp[0] == '1', LocalAddressOf(entry)};
 }
 

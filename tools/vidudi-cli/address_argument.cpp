@@ -1,5 +1,7 @@
 #include "address_argument.h"
 
+#include <cstdio>
+
 namespace vidudi::cli {
 
 bool ParseDottedQuad(const std::string& text, unsigned char (&octets)[4]) {
@@ -19,6 +21,12 @@ bool ParseDottedQuad(const std::string& text, unsigned char (&octets)[4]) {
         octets[k] = static_cast<unsigned char>(value);
     }
     return at == text.size();
+}
+
+std::string DottedQuad(const Octets& octets) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
+    return text;
 }
 
 }  // namespace vidudi::cli

@@ -27,19 +27,6 @@ namespace vidudi::cli {
 
 namespace {
 
-std::string Dotted(const Octets& o) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", o[0], o[1], o[2], o[3]);
-    return text;
-}
-
-std::string Identity(const DeviceEntry& entry) {
-    char text[13];
-    std::snprintf(text, sizeof text, "%02x%02x%02x%02x%02x%02x", entry.id[0], entry.id[1], entry.id[2],
-                  entry.id[3], entry.id[4], entry.id[5]);
-    return text;
-}
-
 // What one row wants of its adapter, once checked.
 struct Step {
     int line = 0;
@@ -58,7 +45,7 @@ struct RowError {
 
 const DeviceEntry* FindByIdentity(const std::string& identity) {
     for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
-        if (Identity(*entry) == identity) return entry;
+        if (IdentityHex(*entry) == identity) return entry;
     }
     return nullptr;
 }
@@ -70,7 +57,7 @@ const DeviceEntry* FindNamed(const std::string& which, std::string& why) {
     const DeviceEntry* byName = nullptr;
     int named = 0;
     for (const DeviceEntry* entry = DeviceList.head; entry; entry = entry->next) {
-        if (which == entry->address || lower == Identity(*entry)) return entry;
+        if (which == entry->address || lower == IdentityHex(*entry)) return entry;
         if (which == entry->name) {
             byName = entry;
             ++named;
@@ -96,7 +83,7 @@ bool RangeAddress(const std::string& text, int k, std::string& address, std::str
         return false;
     }
     octets[3] = static_cast<unsigned char>(octets[3] + k);
-    address = Dotted({octets[0], octets[1], octets[2], octets[3]});
+    address = DottedQuad({octets[0], octets[1], octets[2], octets[3]});
     return true;
 }
 
@@ -128,7 +115,7 @@ std::vector<Step> Check(const ApplyFile& file, std::vector<RowError>& errors) {
             fail("device", why);
             continue;
         }
-        step.identity = Identity(*entry);
+        step.identity = IdentityHex(*entry);
         step.shownAs = Describe(*entry);
         if (const auto earlier = rowOf.find(step.identity); earlier != rowOf.end()) {
             fail("device", step.shownAs + " is named by line " + std::to_string(earlier->second) + " already");
@@ -183,9 +170,9 @@ std::vector<Step> Check(const ApplyFile& file, std::vector<RowError>& errors) {
                 fail(columns[static_cast<int>(failure->address) - 1], failure->message.text);
                 continue;
             }
-            step.address = Dotted(octets[0]);
-            step.netmask = Dotted(octets[1]);
-            step.gateway = Dotted(octets[2]);
+            step.address = DottedQuad(octets[0]);
+            step.netmask = DottedQuad(octets[1]);
+            step.gateway = DottedQuad(octets[2]);
             if (*step.address != entry->address) {
                 const DeviceEntry* holder = FindDeviceEntry(step.address->c_str());
                 if (const auto other = newAddresses.find(*step.address); other != newAddresses.end()) {

@@ -279,14 +279,9 @@ int RunSetAddress(const Arguments& arguments) {
     if (int status = LoginAsAdministrator(*c.device); status != kExitOk) return status;
 
     const std::string name = c.device->name;
-    auto dotted = [](const Octets& o) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%d.%d.%d.%d", o[0], o[1], o[2], o[3]);
-        return std::string(text);
-    };
-    CopyText(g_szNewIP, dotted(address).c_str());
-    CopyText(g_szNewNetmask, dotted(netmask).c_str());
-    CopyText(g_szNewGateway, dotted(gateway).c_str());
+    CopyText(g_szNewIP, DottedQuad(address).c_str());
+    CopyText(g_szNewNetmask, DottedQuad(netmask).c_str());
+    CopyText(g_szNewGateway, DottedQuad(gateway).c_str());
     if (!SetStaticAddress()) {
         // Not confirmed: say so, and where the adapter is listed now, rather than wait for it
         // at its old address and call that a success.

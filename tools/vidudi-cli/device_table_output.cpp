@@ -76,6 +76,13 @@ const char* LocalAddressOf(const DeviceEntry& entry) {
     return entry.iface >= 0 && entry.iface < g_nLocalAddressCount ? LocalAddressTable[entry.iface] : "";
 }
 
+std::string IdentityHex(const DeviceEntry& entry) {
+    char text[13];
+    std::snprintf(text, sizeof text, "%02x%02x%02x%02x%02x%02x", entry.id[0], entry.id[1], entry.id[2],
+                  entry.id[3], entry.id[4], entry.id[5]);
+    return text;
+}
+
 std::string TerminalText(const std::string& text) {
     std::string shown;
     shown.reserve(text.size());

@@ -13,6 +13,9 @@ using Json = nlohmann::ordered_json;
 
 // The local address the adapter answered on ("" when its iface is not in the table).
 const char* LocalAddressOf(const DeviceEntry& entry);
+// Its identity (the first six identity bytes) as 12 lower-case hex digits: what tells adapters
+// apart when their names and addresses change.
+std::string IdentityHex(const DeviceEntry& entry);
 Json DeviceJson(const DeviceEntry& entry);
 // One line of JSON. Adapters send names in any bytes: text that is not valid UTF-8 is written
 // with U+FFFD in place of the bad bytes, never dropped.
