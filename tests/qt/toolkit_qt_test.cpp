@@ -107,6 +107,7 @@ TEST_F(QtToolkitTest, ControlsComeFromTheScriptAndKeepTheWindowsRules) {
         EXPECT_EQ(w.FocusedControl(), IDC_EDIT);
 
         // The user's choice in a drop-down list is reported; the program's own is not.
+        ExpectFirstUnnamedControlRules(w);
         ExpectSortedComboRules(w);
         emit probe.widget<QComboBox>(IDC_SORTED)->activated(2);
         EXPECT_EQ(probe.Count(CommandEvent(IDC_SORTED, kComboSelChange)), 1);

@@ -137,6 +137,19 @@ inline void RunExchanges(ProbeDialog& probe, const ExchangeHooks& hooks) {
 
 // A sorted drop-down list, ignoring case: the selection stays with its item, and an index
 // past the end selects nothing.
+// Of the statics without an id, the first is addressed as kNoId, as GetDlgItem finds it: it
+// shows, hides and reads back as any control does, and a click on it is the dialog's.
+inline void ExpectFirstUnnamedControlRules(DialogWindow& w) {
+    ASSERT_TRUE(w.Exists(kNoId));
+    EXPECT_EQ(w.Text(kNoId), "First unnamed");
+    const Rect r = w.Bounds(kNoId);
+    EXPECT_EQ(w.ControlAt({r.left + r.width / 2, r.top + r.height / 2}), 0);
+    w.Show(kNoId, false);
+    EXPECT_FALSE(w.IsVisible(kNoId));
+    w.Show(kNoId, true);
+    EXPECT_TRUE(w.IsVisible(kNoId));
+}
+
 inline void ExpectSortedComboRules(DialogWindow& w) {
     ComboBox sorted(w, IDC_SORTED);
     EXPECT_EQ(sorted.Add("C:"), 0);

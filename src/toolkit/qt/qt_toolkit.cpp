@@ -143,9 +143,11 @@ void QtWindow::Build(const DialogTemplate& layout) {
         made->setGeometry(ToQRect(DialogUnitsToPixels(control.units)));
         made->setVisible(control.visible);
         made->setEnabled(control.enabled);
-        if (control.id < 0) continue;  // anonymous statics cannot be addressed
+        // Of the controls without an id only the first can be addressed (as kNoId), as
+        // GetDlgItem finds it; the others are plain statics.
+        if (control.id < 0 && (control.id != kNoId || controls_.count(kNoId))) continue;
         // Outside tools (the window's tests, the UI driver) find a control by its resource id.
-        made->setAccessibleDescription(QString::number(control.id));
+        if (control.id >= 0) made->setAccessibleDescription(QString::number(control.id));
         Control entry;
         entry.layout = control;
         entry.widget = made;
@@ -465,7 +467,7 @@ int QtWindow::ControlAt(Point client) const {
     if (!widget_->rect().contains(client.x, client.y)) return -1;
     for (int id : order_) {
         const QWidget* w = controls_.at(id).widget;
-        if (!w->isHidden() && w->geometry().contains(client.x, client.y)) return id;
+        if (!w->isHidden() && w->geometry().contains(client.x, client.y)) return id == kNoId ? 0 : id;
     }
     return 0;
 }

@@ -2,6 +2,10 @@
 #ifndef VIDUDI_TOOLKIT_TEST_IDS_H
 #define VIDUDI_TOOLKIT_TEST_IDS_H
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDD_PROBE 100
 
 #define IDC_EDIT 1000

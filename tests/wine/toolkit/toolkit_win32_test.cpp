@@ -85,11 +85,12 @@ Color PixelOf(const Probe& probe, int id, int x, int y) {
     return {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)};
 }
 
-// Rules of the native controls wine_gui does not see: a sorted combo's order, "no such item" as
+// Rules of the native controls wine_gui does not see: the first unnamed static, a sorted combo's order, "no such item" as
 // none, a long list text kept whole, an address field a user empties no longer counted.
 TEST_F(Win32ToolkitTest, ComboListViewAndAddressFieldFollowTheProgramsRules) {
     Probe probe;
     probe.onInit = [&] {
+        ExpectFirstUnnamedControlRules(probe.w());
         ExpectSortedComboRules(probe.w());
         ExpectListRules(probe.w());
         ExpectAddressRules(probe.w());
