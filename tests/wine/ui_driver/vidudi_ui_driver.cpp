@@ -2,7 +2,7 @@
 // program's window (the visible dialog "Norvane Vidudi" not owned by another of that caption)
 // from outside, for the wine test scripts. Commands: wait-window (prints PID X Y W H), wait-gone,
 // list-rows ID (tab-separated columns), control ID (text=...), click ID, click-row ID ROW,
-// select ID INDEX, ip ID A.B.C.D, syscommand N, close (the close box; prints closed_ms=N, the
+// select ID INDEX, ip ID A.B.C.D, close (the close box; prints closed_ms=N, the
 // time on the driver's own clock until the window was gone), messagebox (caption=... text=...),
 // answer-messagebox (OK), wait-idle (status line 1050 empty), rects (every control: ID LEFT TOP
 // WIDTH HEIGHT in client coordinates, the label without an id as 65535, then "client WIDTH
@@ -408,9 +408,6 @@ int run(const std::vector<std::string>& w) {
       throw Failure{2, "not an address: " + w[2]};
     }
     send(control(number(w[1]), WC_IPADDRESSA), IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)));
-  } else if (command == "syscommand" && want(1)) {
-    post(app_window(), WM_SYSCOMMAND, static_cast<WPARAM>(number(w[1])), 0);
-    settle(1);
   } else if (command == "close" && want(0)) {
     HWND window = app_window();
     auto start = Clock::now();
