@@ -34,10 +34,10 @@ for segment in 1 2 3 4; do
 done
 gui_start_display
 
-# watch_exchange NAME: the window's answers while an exchange runs (every probe within 250 ms)
-# into NAME.txt.
+# watch_exchange NAME [BUTTON]: the window's answers while an exchange runs (every probe within
+# 250 ms) into NAME.txt; BUTTON, if given, is clicked by the watching driver itself.
 watch_exchange() {
-    drv --timeout 30 watch >"$work/$1.txt" 2>"$work/$1.err" || { cat "$work/$1.err" >&2; return 1; }
+    drv --timeout 60 watch "${@:2}" >"$work/$1.txt" || { tail -n 3 "$work/driver.err" >&2; return 1; }
 }
 expect_status() {  # expect_status NAME TEXT: the watch NAME saw the status line say TEXT
     grep -qxF "status=$2" "$work/$1.txt" || wine_fail "the status line did not say '$2': $(cat "$work/$1.txt")"
@@ -50,10 +50,13 @@ start_change() {  # start_change FROM TO: a static address for the adapter at FR
 }
 
 # --- start-up: the window shows during its first search, then lists the four segments' adapters
+# (the watch waits for the window from before the program starts, so it cannot miss the search)
+watch_exchange startup &
+watcher=$!
 (cd "$GUI_APP_DIR" && exec ip netns exec "$(vlan__client)" wine Vidudi.exe) >"$work/program.log" 2>&1 &
 GUI_APP_PID=$!
+wait $watcher || wine_fail "the window did not answer during its first search"
 drv --timeout 60 wait-window >"$work/window.txt" || wine_fail "the main window did not appear"
-watch_exchange startup || wine_fail "the window did not answer during its first search"
 expect_status startup "Searching for devices on 4 networks..."
 drv list-rows 1000 | sort >"$work/rows.txt"
 printf '%s\t%s\t%s\t%s\n' NAS-ONE 10.77.1.10 255.255.255.0 10.77.1.1 NAS-THREE 10.77.2.10 255.255.255.0 10.77.2.1 \
@@ -81,8 +84,7 @@ drv --timeout 60 click 1004 >/dev/null
 gui_expect_message Error "Unable to disconnect this drive.\\nPlease select a drive to disconnect and verify that the drive is not being accessed."
 
 # --- Refresh: the window answers throughout
-drv --no-wait click 1002 >/dev/null || wine_fail "Refresh was not taken"
-watch_exchange refresh || wine_fail "the window did not answer during a Refresh"
+watch_exchange refresh 1002 || wine_fail "the window did not answer during a Refresh"
 expect_status refresh "Searching for devices on 4 networks..."
 [ "$(drv list-rows 1000 | wc -l)" -eq 5 ] || wine_fail "Refresh did not list the five adapters again"
 

@@ -8,7 +8,7 @@
 // WIDTH HEIGHT in client coordinates, the label without an id as 65535, then "client WIDTH
 // HEIGHT" and "columns ID W..." of each list view), screen-rect ID (LEFT TOP WIDTH HEIGHT on the
 // screen), focus (the id of the control with the keyboard focus), key VK (a key pressed and
-// released in the control with the focus), and watch: waits for
+// released in the control with the focus), and watch [ID]: clicks button ID if given, waits for
 // an exchange to begin, then probes the window with WM_NULL every 50 ms until the status line is
 // empty again, printing status=TEXT at each change and probes=N slowest=MS; it fails as soon as
 // a probe or a read of the line takes over 250 ms. Input commands return once the program has
@@ -334,7 +334,16 @@ HWND focused() {
   return info.hwndFocus;
 }
 
-void watch() {
+// With a button id, the button is clicked first, by this same process: a second driver
+// started after the click could begin when a short exchange has ended already.
+void watch(int button) {
+  if (button != 0) {
+    HWND target = clickable(button);
+    RECT r{};
+    GetClientRect(target, &r);
+    post(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    post(target, WM_LBUTTONUP, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  }
   HWND line = control(kStatusLineId);
   double slowest = 0.0;
   // Every question to the window is a probe: it must come back within the limit.
@@ -447,8 +456,8 @@ int run(const std::vector<std::string>& w) {
     settle(2);
   } else if (command == "wait-idle" && want(0)) {
     wait_idle();
-  } else if (command == "watch" && want(0)) {
-    watch();
+  } else if (command == "watch" && w.size() <= 2) {
+    watch(w.size() == 2 ? number(w[1]) : 0);
   } else {
     throw Failure{2, "unknown command " + command};
   }
